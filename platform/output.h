@@ -1,0 +1,62 @@
+// Output channels: the standard handles, console and file writers, and the message box.
+//
+// Status results: 0 when every write was complete, 1 when at least one came up short. The
+// first short write of the process is fatal (write_fails_hard); later ones only report.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win_api.h"
+#include "text/format.h"
+
+extern HANDLE std_input;
+extern HANDLE std_output;
+extern HANDLE std_error;
+extern int32_t std_kinds_differ;   // 1 when standard output and error are of different kinds
+extern int32_t write_fails_hard;   // one-shot switch, 1 until the first short write
+
+// Takes the standard handles, names them, sets std_kinds_differ and the console input mode.
+void init_console();
+
+// Sets ENABLE_PROCESSED_INPUT on the console input mode.
+void enable_processed_input();
+
+// Writes text (or a character) to standard output, LF as CR LF, doubled onto standard error
+// when std_kinds_differ. Returns the status.
+int32_t write_std_text(TextArg text);
+
+// Writes text (or a character: 10 writes CR LF, 0 nothing) to handle, LF as CR LF, one write
+// per run and one per line end. Returns the status.
+int32_t write_text(HANDLE handle, TextArg text);
+
+// The single place where bytes reach the system: returns the count written. A null handle
+// shows the text at data in a message box instead and returns 0.
+int32_t write_raw(HANDLE handle, const void* data, int32_t count);
+
+// Formats into 2048 bytes (cut when longer) and writes with write_std_text / write_text.
+int32_t print_args(const char* format, FormatArgs args);
+int32_t print_to_args(HANDLE handle, const char* format, FormatArgs args);
+
+// Formats into 1024 bytes and shows MessageBoxA(owner, text, caption, type); returns the button.
+int32_t message_box_print_args(HWND owner, uint32_t type, const char* caption,
+                               const char* format, FormatArgs args);
+
+template <class... A>
+inline int32_t print(const char* format, A... args) {
+    return format_detail::with_words([&](FormatArgs a) { return print_args(format, a); },
+                                     args...);
+}
+
+template <class... A>
+inline int32_t print_to(HANDLE handle, const char* format, A... args) {
+    return format_detail::with_words(
+        [&](FormatArgs a) { return print_to_args(handle, format, a); }, args...);
+}
+
+template <class... A>
+inline int32_t message_box_print(HWND owner, uint32_t type, const char* caption,
+                                 const char* format, A... args) {
+    return format_detail::with_words(
+        [&](FormatArgs a) { return message_box_print_args(owner, type, caption, format, a); },
+        args...);
+}

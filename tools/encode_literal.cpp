@@ -1,0 +1,158 @@
+// Build step: reads the literal table and writes the scrambled literal pool and its header.
+//
+// Usage: encode_literal TABLE OUT_DIR. Each table line is "name length \"text\""; blank
+// lines and lines starting with '#' are skipped. The build stops with a message naming the
+// line when a text is empty, its length is not the declared one, it holds a NUL, or it is
+// longer than one character and starts with a byte 0x80..0x9F.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "text/keystream.h"
+
+namespace {
+
+struct Literal {
+    std::string name;
+    std::string plain;
+};
+
+[[noreturn]] void fail(const std::string& where, const std::string& what) {
+    std::fprintf(stderr, "%s: error: %s\n", where.c_str(), what.c_str());
+    std::exit(1);
+}
+
+int hex_value(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Turns the quoted text with its escapes into plain bytes.
+std::string unescape(const std::string& quoted, const std::string& where) {
+    std::string out;
+    for (size_t i = 0; i < quoted.size(); ++i) {
+        char c = quoted[i];
+        if (c != '\\') { out += c; continue; }
+        if (++i == quoted.size()) fail(where, "escape at the end of the text");
+        switch (quoted[i]) {
+            case 'n': out += '\n'; break;
+            case 't': out += '\t'; break;
+            case 'r': out += '\r'; break;
+            case '\\': out += '\\'; break;
+            case '"': out += '"'; break;
+            case 'x': {
+                int hi = i + 1 < quoted.size() ? hex_value(quoted[i + 1]) : -1;
+                int lo = i + 2 < quoted.size() ? hex_value(quoted[i + 2]) : -1;
+                if (hi < 0 || lo < 0) fail(where, "\\x needs two hexadecimal digits");
+                out += static_cast<char>(hi * 16 + lo);
+                i += 2;
+                break;
+            }
+            default: fail(where, std::string("unknown escape \\") + quoted[i]);
+        }
+    }
+    return out;
+}
+
+Literal parse_line(const std::string& line, const std::string& where) {
+    std::istringstream in(line);
+    Literal lit;
+    long declared = -1;
+    in >> lit.name >> declared;
+    if (lit.name.empty() || declared < 0) fail(where, "expected: name length \"text\"");
+    size_t open = line.find('"');
+    size_t close = line.rfind('"');
+    if (open == std::string::npos || close == open) fail(where, "the text needs double quotes");
+    lit.plain = unescape(line.substr(open + 1, close - open - 1), where);
+    long n = static_cast<long>(lit.plain.size());
+    if (n == 0) fail(where, lit.name + ": the text is empty");
+    if (n != declared)
+        fail(where, lit.name + ": the text has " + std::to_string(n) +
+                        " characters, declared " + std::to_string(declared));
+    if (lit.plain.find('\0') != std::string::npos) fail(where, lit.name + ": the text holds a NUL");
+    unsigned char first = static_cast<unsigned char>(lit.plain[0]);
+    if (n > 1 && first >= 0x80 && first <= 0x9F)
+        fail(where, lit.name + ": a text of two or more characters may not start with 0x80..0x9F");
+    return lit;
+}
+
+// The stored form: marker, one scrambled byte per character, NUL.
+std::vector<unsigned char> scramble(const std::string& plain) {
+    std::vector<unsigned char> out(1);
+    uint16_t s = keystream::kSeed;
+    unsigned char check = 0;
+    for (unsigned char p : plain) {
+        s = keystream::advance(s);
+        unsigned k = keystream::key_byte(s);
+        unsigned char b = static_cast<unsigned char>((p + k) & 0xFF);
+        if (b == 0) b = static_cast<unsigned char>(k);
+        check ^= b;
+        out.push_back(b);
+    }
+    out[0] = static_cast<unsigned char>(0x80 + (check & 0x1F));
+    out.push_back(0);
+    return out;
+}
+
+std::string comment_text(const std::string& plain) {
+    std::string out;
+    for (unsigned char c : plain) {
+        if (c == '\n') out += "\\n";
+        else if (c == '\t') out += "\\t";
+        else if (c < 0x20 || c >= 0x7F) out += '?';
+        else out += static_cast<char>(c);
+    }
+    return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) fail("encode_literal", "usage: encode_literal TABLE OUT_DIR");
+    std::ifstream table(argv[1]);
+    if (!table) fail(argv[1], "cannot read the literal table");
+    std::vector<Literal> literals;
+    std::string line;
+    for (int number = 1; std::getline(table, line); ++number) {
+        size_t first = line.find_first_not_of(" \t\r");
+        if (first == std::string::npos || line[first] == '#') continue;
+        literals.push_back(parse_line(line, std::string(argv[1]) + ":" + std::to_string(number)));
+        for (size_t i = 0; i + 1 < literals.size(); ++i)
+            if (literals[i].name == literals.back().name)
+                fail(std::string(argv[1]) + ":" + std::to_string(number),
+                     literals.back().name + " is defined twice");
+    }
+    std::string dir = argv[2];
+    std::ofstream header(dir + "/literals.h"), pool(dir + "/literals.cpp");
+    if (!header || !pool) fail(dir, "cannot write the generated files");
+
+    header << "// Generated by encode_literal from text/literals.txt: edit that table instead.\n"
+              "#pragma once\n\n#include <cstdint>\n\n";
+    pool << "// Generated by encode_literal from text/literals.txt: edit that table instead.\n"
+            "#include \"literals.h\"\n\nchar literal_pool[kLiteralPoolSize] = {\n";
+    size_t offset = 0;
+    std::ostringstream names;
+    for (const Literal& lit : literals) {
+        std::vector<unsigned char> stored = scramble(lit.plain);
+        names << "// " << comment_text(lit.plain) << "\ninline constexpr char* " << lit.name
+              << " = literal_pool + " << offset << ";\n";
+        pool << "    ";
+        for (unsigned char b : stored) {
+            static const char digits[] = "0123456789abcdef";
+            pool << "'\\x" << digits[b >> 4] << digits[b & 15] << "',";
+        }
+        pool << "  // " << lit.name << "\n";
+        offset += stored.size();
+    }
+    pool << "};\n";
+    header << "inline constexpr int32_t kLiteralPoolSize = " << offset << ";\n"
+           << "// Every literal's stored form, decoded in place on first use.\n"
+           << "extern char literal_pool[kLiteralPoolSize];\n\n"
+           << names.str();
+    return header && pool ? 0 : 1;
+}
