@@ -1,0 +1,144 @@
+// Windows calls over POSIX: the stand-in the native build links in place of KERNEL32 and
+// USER32. It provides exactly the calls, types and constants logtally uses, with the
+// semantics the platform services rely on; it holds no program logic.
+//
+// Handles: the standard handles and files are handle values (fd + 1) * 4, never 0 (which
+// keeps its "no handle" meaning) and never INVALID_HANDLE_VALUE.
+#pragma once
+
+#include <cstdint>
+
+typedef void* HANDLE;
+typedef void* HWND;
+typedef void* LPVOID;
+typedef const void* LPCVOID;
+typedef char* LPSTR;
+typedef const char* LPCSTR;
+typedef uint32_t DWORD;
+typedef DWORD* LPDWORD;
+typedef uint16_t WORD;
+typedef uint8_t BYTE;
+typedef int32_t BOOL;
+typedef int32_t LONG;
+typedef uint32_t UINT;
+typedef uintptr_t ULONG_PTR;
+typedef uintptr_t SIZE_T;
+typedef struct OVERLAPPED* LPOVERLAPPED;
+typedef struct SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
+
+#define WINAPI
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
+
+inline constexpr DWORD STD_INPUT_HANDLE = static_cast<DWORD>(-10);
+inline constexpr DWORD STD_OUTPUT_HANDLE = static_cast<DWORD>(-11);
+inline constexpr DWORD STD_ERROR_HANDLE = static_cast<DWORD>(-12);
+
+inline constexpr DWORD FILE_TYPE_UNKNOWN = 0;
+inline constexpr DWORD FILE_TYPE_DISK = 1;
+inline constexpr DWORD FILE_TYPE_CHAR = 2;
+inline constexpr DWORD FILE_TYPE_PIPE = 3;
+
+inline constexpr DWORD ENABLE_PROCESSED_INPUT = 0x1;
+inline constexpr DWORD ENABLE_WINDOW_INPUT = 0x8;
+inline constexpr DWORD ENABLE_MOUSE_INPUT = 0x10;
+
+inline constexpr DWORD GENERIC_READ = 0x80000000u;
+inline constexpr DWORD GENERIC_WRITE = 0x40000000u;
+inline constexpr DWORD CREATE_ALWAYS = 2;
+inline constexpr DWORD OPEN_EXISTING = 3;
+inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+
+inline constexpr DWORD MEM_COMMIT = 0x1000;
+inline constexpr DWORD MEM_RESERVE = 0x2000;
+inline constexpr DWORD PAGE_READWRITE = 0x04;
+
+inline constexpr DWORD NORMAL_PRIORITY_CLASS = 0x20;
+inline constexpr DWORD IDLE_PRIORITY_CLASS = 0x40;
+inline constexpr DWORD HIGH_PRIORITY_CLASS = 0x80;
+inline constexpr DWORD BELOW_NORMAL_PRIORITY_CLASS = 0x4000;
+
+inline constexpr UINT MB_OK = 0x0;
+inline constexpr UINT MB_ICONEXCLAMATION = 0x30;
+inline constexpr UINT MB_SETFOREGROUND = 0x10000;
+inline constexpr int IDOK = 1;
+
+struct SYSTEM_INFO {
+    WORD wProcessorArchitecture;
+    WORD wReserved;
+    DWORD dwPageSize;
+    LPVOID lpMinimumApplicationAddress;
+    LPVOID lpMaximumApplicationAddress;
+    ULONG_PTR dwActiveProcessorMask;
+    DWORD dwNumberOfProcessors;
+    DWORD dwProcessorType;
+    DWORD dwAllocationGranularity;
+    WORD wProcessorLevel;
+    WORD wProcessorRevision;
+};
+typedef SYSTEM_INFO* LPSYSTEM_INFO;
+
+// --- Exceptions: the 32-bit x86 records a top-level filter receives ---------------------
+inline constexpr int EXCEPTION_MAXIMUM_PARAMETERS = 15;
+inline constexpr LONG EXCEPTION_EXECUTE_HANDLER = 1;
+inline constexpr LONG EXCEPTION_CONTINUE_SEARCH = 0;
+
+struct EXCEPTION_RECORD {
+    DWORD ExceptionCode;
+    DWORD ExceptionFlags;
+    EXCEPTION_RECORD* ExceptionRecord;
+    LPVOID ExceptionAddress;
+    DWORD NumberParameters;
+    ULONG_PTR ExceptionInformation[EXCEPTION_MAXIMUM_PARAMETERS];
+};
+
+struct FLOATING_SAVE_AREA {
+    DWORD ControlWord, StatusWord, TagWord, ErrorOffset, ErrorSelector, DataOffset, DataSelector;
+    BYTE RegisterArea[80];
+    DWORD Cr0NpxState;
+};
+
+struct CONTEXT {
+    DWORD ContextFlags;
+    DWORD Dr0, Dr1, Dr2, Dr3, Dr6, Dr7;
+    FLOATING_SAVE_AREA FloatSave;
+    DWORD SegGs, SegFs, SegEs, SegDs;
+    DWORD Edi, Esi, Ebx, Edx, Ecx, Eax;
+    DWORD Ebp, Eip, SegCs, EFlags, Esp, SegSs;
+    BYTE ExtendedRegisters[512];
+};
+
+struct EXCEPTION_POINTERS {
+    EXCEPTION_RECORD* ExceptionRecord;
+    CONTEXT* ContextRecord;
+};
+
+typedef LONG(WINAPI* LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS* pointers);
+
+// --- KERNEL32 -------------------------------------------------------------------------
+HANDLE GetStdHandle(DWORD which);
+DWORD GetFileType(HANDLE handle);
+BOOL GetConsoleMode(HANDLE handle, LPDWORD mode);
+BOOL SetConsoleMode(HANDLE handle, DWORD mode);
+BOOL WriteFile(HANDLE handle, LPCVOID data, DWORD count, LPDWORD written, LPOVERLAPPED overlapped);
+BOOL ReadFile(HANDLE handle, LPVOID data, DWORD count, LPDWORD read, LPOVERLAPPED overlapped);
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD attributes, HANDLE template_file);
+BOOL CloseHandle(HANDLE handle);
+LPSTR GetCommandLineA();
+DWORD GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR* file_part);
+[[noreturn]] void ExitProcess(UINT code);
+void Sleep(DWORD milliseconds);
+void GetSystemInfo(LPSYSTEM_INFO info);
+LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protection);
+HANDLE GetCurrentProcess();
+BOOL SetPriorityClass(HANDLE process, DWORD priority_class);
+DWORD GetVersion();
+LPTOP_LEVEL_EXCEPTION_FILTER SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter);
+
+// --- USER32 ---------------------------------------------------------------------------
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+// --- The stand-in's own start-up --------------------------------------------------------
+// Records the process arguments; GetCommandLineA rebuilds the command line from them with
+// Windows quoting. Called by the native main before anything else.
+void standin_set_arguments(int argc, char** argv);
