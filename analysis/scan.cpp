@@ -1,0 +1,84 @@
+// Reads the log line by line: cleaning, the timestamp-order check and classification.
+#include "analysis/scan.h"
+
+#include "analysis/event.h"
+#include "analysis/input.h"
+#include "literals.h"
+#include "platform/files.h"
+#include "platform/output.h"
+#include "text/text.h"
+#include "text/words.h"
+
+char raw_line[kLineSize];
+char cleaned_line[kLineSize];
+char previous_stamp[kStampSize];
+char previous_line[kLineSize];
+uint64_t line_counter;
+
+namespace {
+
+// Static rather than on the stack: 64 KiB of stack would need probing on Windows.
+LineReader reader;
+
+// Removes the first cut characters of every occurrence of pattern (plen characters long)
+// until none is left. A removal at p can only form a new occurrence that starts at most
+// plen - 1 characters before p, so the search resumes there instead of at the line start.
+void remove_pattern(char* line, const char* pattern, int32_t plen, int32_t cut) {
+    char* from = line;
+    while (char* p = text_find(from, pattern)) {
+        text_copy(p, p + cut);
+        from = p - line >= plen - 1 ? p - (plen - 1) : line;
+    }
+}
+
+// A timestamp stands at the line start: at least five characters with a ':' at index 3.
+bool carries_timestamp(const char* line) {
+    return line[0] && line[1] && line[2] && line[3] == ':' && line[4];
+}
+
+}  // namespace
+
+void scan_log() {
+    reader_init(&reader, input_handle);
+    while (read_line(&reader, raw_line, kLineSize) != -1) {
+        line_counter += 1;
+        clean_line();
+        check_timestamp_order();
+        if (classify_line() == kEventLine) parse_event_line();
+    }
+    print(kLinesReadFmt, Wide(line_counter));
+}
+
+void clean_line() {
+    text_copy(cleaned_line, raw_line);
+    remove_pattern(cleaned_line, kCleanPatternA, 7, 6);
+    remove_pattern(cleaned_line, kCleanPatternB, 8, 7);
+}
+
+int32_t check_timestamp_order() {
+    if (!carries_timestamp(cleaned_line)) {
+        previous_stamp[0] = 0;
+        return 0;
+    }
+    char stamp[kStampSize];
+    word_copy(cleaned_line, 1, stamp);
+    if (stamp[1] == ':') text_insert_front(stamp, '0');
+    int32_t warned = text_compare(stamp, previous_stamp) < 0;
+    if (warned) print(kTimeBackwardsFmt, previous_line, cleaned_line);
+    text_copy(previous_line, cleaned_line);
+    text_copy(previous_stamp, stamp);
+    return warned;
+}
+
+LineKind classify_line() {
+    const char* line = cleaned_line;
+    if (text_find(line, kKind1Keyword)) return 1;
+    if (text_find(line, kKind4Keyword)) return 4;
+    if (text_find(line, kKind3Keyword)) return 3;
+    if (text_find(line, kKind2Keyword)) return 2;
+    if (text_find(line, kKind5KeywordA) || text_find(line, kKind5KeywordB)) return kEventLine;
+    if (text_find(line, kKind8Keyword)) return 8;
+    if (text_find(line, kKind7Keyword)) return 7;
+    if (text_find(line, kKind9Keyword)) return 9;
+    return 0;
+}
