@@ -17,6 +17,10 @@ uint64_t line_counter;
 
 namespace {
 
+// Longest part of a line the time warning quotes: two of them and the warning's own text
+// stay inside the 2047 characters a console message may have.
+constexpr int32_t kQuotedLineMax = 1000;
+
 // Static rather than on the stack: 64 KiB of stack would need probing on Windows.
 LineReader reader;
 
@@ -34,6 +38,16 @@ void remove_pattern(char* line, const char* pattern, int32_t plen, int32_t cut) 
 // A timestamp stands at the line start: at least five characters with a ':' at index 3.
 bool carries_timestamp(const char* line) {
     return line[0] && line[1] && line[2] && line[3] == ':' && line[4];
+}
+
+// Quotes both lines cut to kQuotedLineMax characters, so that the warning always fits the
+// console buffer whole, line ends included.
+void warn_time_backwards() {
+    char previous[kQuotedLineMax + 1];
+    char current[kQuotedLineMax + 1];
+    text_copy_n(previous, previous_line, kQuotedLineMax);
+    text_copy_n(current, cleaned_line, kQuotedLineMax);
+    print(kTimeBackwardsFmt, previous, current);
 }
 
 }  // namespace
@@ -64,7 +78,7 @@ int32_t check_timestamp_order() {
     word_copy(cleaned_line, 1, stamp);
     if (stamp[1] == ':') text_insert_front(stamp, '0');
     int32_t warned = text_compare(stamp, previous_stamp) < 0;
-    if (warned) print(kTimeBackwardsFmt, previous_line, cleaned_line);
+    if (warned) warn_time_backwards();
     text_copy(previous_line, cleaned_line);
     text_copy(previous_stamp, stamp);
     return warned;
