@@ -197,7 +197,7 @@ void expand(Out& out, const char* format, FormatArgs args);
 
 // Room for the longest converted value (64 binary digits), a sign and the NUL.
 constexpr int kDigitRoom = 72;
-// Room for a sign, up to 64 digits with their commas, a point and the NUL.
+// Room for a sign, up to 64 digits with their commas and a point.
 constexpr int kDressRoom = 96;
 
 struct Number {
@@ -232,8 +232,9 @@ void put_grouped(char* buf, int* at, const char* t, int64_t n, bool commas) {
     }
 }
 
-// Builds the field of a converted number: sign, integer part with commas, point and decimals.
-// Decimals beyond the digits come out as a count of zeros, so no decimals cost memory.
+// Builds the field of a converted number: sign, integer part with commas and point in `buf`,
+// the decimals as the tail. Decimals beyond the digits come out as a count of zeros in front of
+// them, so no number of decimals costs memory.
 Field dress_number(const char* t, int64_t n, const Settings& s, char* buf) {
     Number num = split_sign(t, n, s.flags & kPlus);
     int64_t d = s.decimals;
@@ -248,8 +249,7 @@ Field dress_number(const char* t, int64_t n, const Settings& s, char* buf) {
     if (d == 0) return text_field(buf, at);
     buf[at++] = '.';
     if (padded) return Field{buf, at, d - num.count, num.digits, num.count};
-    for (int64_t i = front; i < num.count; ++i) buf[at++] = num.digits[i];
-    return text_field(buf, at);
+    return Field{buf, at, 0, num.digits + front, num.count - front};
 }
 
 // Reads the value (one word, or two under ~) and converts it into `digits`.

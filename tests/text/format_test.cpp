@@ -139,6 +139,17 @@ TEST(FormatText, CanaryAroundCutOutput) {
     EXPECT_EQ(buf[1], 'i');
 }
 
+// A warning that quotes two longest log lines is longer than its 2048-byte buffer.
+TEST(FormatText, TwoLongLinesIntoAWarningBuffer) {
+    std::string a(1023, 'a'), b(1023, 'b');
+    std::vector<char> buf(2048 + 8, 'x');
+    const char* format = "time runs backward:\n   %s\n-> %s\n";
+    std::string full = "time runs backward:\n   " + a + "\n-> " + b + "\n";
+    EXPECT_EQ(format_into(buf.data(), 2048, format, a.c_str(), b.c_str()), 2047);
+    EXPECT_EQ(std::string(buf.data()), full.substr(0, 2047));
+    EXPECT_EQ(std::string(buf.data() + 2048, 8), std::string(8, 'x'));
+}
+
 // Widths and decimals far beyond the destination cost only its room.
 TEST(FormatText, HugeWidthsAndDecimalsAreCut) {
     struct Case {
