@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <string>
 
-#include "literals.h"
 #include "platform/process.h"
 #include "platform_support.h"
 
@@ -31,13 +30,6 @@ TEST(HandleRegistry, MostRecentRegistrationWins) {
     register_handle_name(fake_handle(2), "second.txt");
     EXPECT_EQ(name_of(fake_handle(2)), "second.txt");
     EXPECT_EQ(name_of(fake_handle(3)), "other.txt");
-}
-
-TEST(HandleRegistry, LiteralNameIsStoredDecoded) {
-    register_handle_name(fake_handle(4), kClosedNameText);
-    std::string name = name_of(fake_handle(4));
-    EXPECT_EQ(name, plain(kClosedNameText));
-    EXPECT_EQ(name.size(), 21u);
 }
 
 TEST(HandleRegistry, NamesAreCutAt261Characters) {

@@ -5,7 +5,6 @@
 
 #include "literals.h"
 #include "platform/files.h"
-#include "platform/handles.h"
 #include "platform/process.h"
 #include "platform_support.h"
 
@@ -71,12 +70,6 @@ TEST(WriteText, LongTextGoesOutWhole) {
     OpenScratch file("write-long");
     EXPECT_EQ(write_text(file.handle, text.c_str()), 0);
     EXPECT_EQ(file.close_and_read(), line + "\r\n" + line);
-}
-
-TEST(WriteText, LiteralIsDecodedBeforeWriting) {
-    OpenScratch file("write-literal");
-    EXPECT_EQ(write_text(file.handle, kFatalTailText), 0);
-    EXPECT_EQ(file.close_and_read(), with_crlf(plain(kFatalTailText)));
 }
 
 TEST(Print, WritesEachLineToOutputThenErrorWhenKindsDiffer) {
@@ -172,17 +165,6 @@ TEST(WriteRaw, ShortWriteAfterTheSwitchIsClearedIsSilent) {
     use_fresh_death_test_processes();
     ScratchFile file("raw-silent", "content");
     EXPECT_EXIT(write_after_clearing(file.name()), testing::ExitedWithCode(0), Exactly(""));
-}
-
-TEST(InitConsole, NamesTheStandardHandles) {
-    init_console();
-    char name[kHandleNameSize];
-    handle_name(std_error, name);
-    EXPECT_EQ(std::string(name), plain(kStdErrorNameText));
-    if (std_output != std_error) {
-        handle_name(std_output, name);
-        EXPECT_EQ(std::string(name), plain(kStdOutputNameText));
-    }
 }
 
 }  // namespace

@@ -118,11 +118,6 @@ TEST(FatalError, WritesHeadMessageTailToStandardErrorAndExitsWithOne) {
     EXPECT_EXIT(fail_with_message(), testing::ExitedWithCode(1), Exactly(with_crlf(expected)));
 }
 
-TEST(ProcessExit, EndsWithTheGivenCode) {
-    EXPECT_EXIT(process_exit(0), testing::ExitedWithCode(0), Exactly(""));
-    EXPECT_EXIT(process_exit(42), testing::ExitedWithCode(42), Exactly(""));
-}
-
 // Replaces the version value GetVersion reports for one test.
 struct VersionSpy {
     static inline DWORD version;

@@ -1,12 +1,13 @@
 // The POSIX stand-in's Windows calls where they go beyond what the services' tests reach:
-// file kinds, console modes, sharing across processes, the command line and full paths.
+// file kinds, console modes, the command line, full paths and priority classes.
 #ifndef _WIN32
 
 #include <fcntl.h>
-#include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -16,11 +17,6 @@
 namespace {
 
 HANDLE handle_of(int fd) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd + 1) * 4); }
-
-HANDLE open_exclusive(const char* name, DWORD disposition) {
-    return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-}
 
 TEST(Standin, FileTypesFollowWhatTheDescriptorIs) {
     ScratchFile file("standin-kind", "x");
@@ -37,18 +33,9 @@ TEST(Standin, FileTypesFollowWhatTheDescriptorIs) {
     EXPECT_EQ(GetFileType(INVALID_HANDLE_VALUE), FILE_TYPE_UNKNOWN);
 }
 
-TEST(Standin, StandardHandlesAreNeitherNullNorInvalid) {
-    for (DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
-        HANDLE handle = GetStdHandle(which);
-        EXPECT_NE(handle, nullptr);
-        EXPECT_NE(handle, INVALID_HANDLE_VALUE);
-    }
-    EXPECT_EQ(GetStdHandle(STD_ERROR_HANDLE), handle_of(2));
-}
-
 TEST(Standin, ConsoleModeFailsOffATerminal) {
     ScratchFile file("standin-console", "x");
-    HANDLE handle = open_exclusive(file.name(), OPEN_EXISTING);
+    HANDLE handle = system_open(file.name(), GENERIC_READ, OPEN_EXISTING);
     DWORD mode = 0x1234;
     EXPECT_EQ(GetConsoleMode(handle, &mode), 0);
     EXPECT_EQ(mode, 0x1234u);
@@ -56,34 +43,29 @@ TEST(Standin, ConsoleModeFailsOffATerminal) {
     CloseHandle(handle);
 }
 
-TEST(Standin, FailedWritesReportNothingWritten) {
-    HANDLE full = handle_of(open("/dev/full", O_WRONLY));
-    DWORD written = 99;
-    EXPECT_EQ(WriteFile(full, "abc", 3, &written, nullptr), 0);
-    EXPECT_EQ(written, 0u);
-    CloseHandle(full);
-    EXPECT_EQ(WriteFile(nullptr, "abc", 3, &written, nullptr), 0);
-    EXPECT_EQ(CloseHandle(full), 0);
-}
-
-TEST(Standin, ExclusiveOpenIsRefusedToOtherProcesses) {
-    ScratchFile file("standin-share", "content");
-    HANDLE holder = open_exclusive(file.name(), OPEN_EXISTING);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    pid_t child = fork();
-    if (child == 0) _exit(open_exclusive(file.name(), OPEN_EXISTING) == INVALID_HANDLE_VALUE);
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
-    EXPECT_EQ(open_exclusive(file.name(), CREATE_ALWAYS), INVALID_HANDLE_VALUE);
-    CloseHandle(holder);
-    EXPECT_EQ(file.read(), "content");
-}
-
-TEST(Standin, DirectoriesCannotBeOpened) {
-    EXPECT_EQ(open_exclusive(".", OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(CreateFileA("/", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
-              INVALID_HANDLE_VALUE);
+TEST(Standin, ConsoleModeOfATerminalIsItsLineDiscipline) {
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master) | unlockpt(master), 0);
+    int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    HANDLE handle = handle_of(terminal);
+    DWORD mode = 0;
+    ASSERT_NE(GetConsoleMode(handle, &mode), 0);
+    EXPECT_EQ(mode & (ENABLE_PROCESSED_INPUT | ENABLE_MOUSE_INPUT),
+              ENABLE_PROCESSED_INPUT | ENABLE_MOUSE_INPUT);
+    EXPECT_NE(SetConsoleMode(handle, (mode & ~(ENABLE_PROCESSED_INPUT | ENABLE_MOUSE_INPUT)) |
+                                         ENABLE_WINDOW_INPUT),
+              0);
+    termios settings;
+    ASSERT_EQ(tcgetattr(terminal, &settings), 0);
+    EXPECT_EQ(settings.c_lflag & ISIG, 0u);
+    ASSERT_NE(GetConsoleMode(handle, &mode), 0);
+    EXPECT_EQ(mode & (ENABLE_PROCESSED_INPUT | ENABLE_MOUSE_INPUT | ENABLE_WINDOW_INPUT),
+              ENABLE_WINDOW_INPUT);
+    SetConsoleMode(handle, mode | ENABLE_PROCESSED_INPUT | ENABLE_MOUSE_INPUT);
+    close(terminal);
+    close(master);
 }
 
 TEST(Standin, CommandLineQuotesTheWindowsWay) {
@@ -137,16 +119,6 @@ TEST(Standin, FullPathNeedsNoFileAndResolvesDots) {
     EXPECT_EQ(GetFullPathNameA("/x/yz", sizeof small, small, nullptr), 6u);
     EXPECT_STREQ(small, "abc");
     EXPECT_EQ(GetFullPathNameA("", sizeof small, small, nullptr), 0u);
-}
-
-TEST(Standin, VirtualAllocGivesWholeZeroedPages) {
-    auto* region = static_cast<unsigned char*>(
-        VirtualAlloc(nullptr, 1, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-    ASSERT_NE(region, nullptr);
-    long page = sysconf(_SC_PAGESIZE);
-    EXPECT_EQ(region[page - 1], 0);
-    region[page - 1] = 1;
-    EXPECT_EQ(VirtualAlloc(nullptr, 0, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE), nullptr);
 }
 
 TEST(Standin, PriorityClassesAreTheFourKnownOnes) {
