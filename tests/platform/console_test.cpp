@@ -44,6 +44,14 @@ TEST(ConsoleProcess, FatalMessageIsCutAt4095Characters) {
     EXPECT_EQ(run.err, with_crlf(plain(kFatalHeadText) + message + plain(kFatalTailText)));
 }
 
+// The fatal message cannot be written either: the short write it meets ends the process once,
+// without reporting again.
+TEST(ConsoleProcess, ShortWriteWhileReportingAFatalErrorEndsTheProcess) {
+    ChildRun run = run_driver({"fatal"}, Sink::kFile, Sink::kReadOnlyFile);
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.out, "");
+}
+
 // The print of the driver's "x" fails first on standard output, so standard error holds the
 // fatal message and nothing of the "x": output is written before error.
 void expect_short_write_on_output(const ChildRun& run) {
