@@ -1,0 +1,42 @@
+# Installs the Debian packages a build needs, when they are missing (sourced by the scripts).
+#
+# need_packages NAME... : succeeds when every package is installed afterwards. As root the
+# missing ones are installed with apt-get; otherwise the one apt-get line to run is printed.
+
+apt_updated=0
+
+package_missing() {
+    local status
+    status=$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null) || return 0
+    [[ "$status" != *"ok installed"* ]]
+}
+
+need_packages() {
+    local missing=() p
+    for p in "$@"; do
+        if package_missing "$p"; then missing+=("$p"); fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "missing packages; run as root: apt-get install -y --no-install-recommends ${missing[*]}" >&2
+        return 1
+    fi
+    if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+        apt_updated=0
+    fi
+    if [ "$apt_updated" -eq 0 ]; then
+        apt-get update -q >/dev/null
+        apt_updated=1
+    fi
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+native_packages=(cmake ninja-build g++ googletest)
+win32_packages=(g++-mingw-w64-i686 wine wine32:i386)
+
+# Creates the Wine prefix once, so that tests running in parallel do not race to create it.
+prepare_wine() {
+    WINEDEBUG=-all wineboot -i >/dev/null 2>&1 || true
+    WINEDEBUG=-all wineserver -w >/dev/null 2>&1 || true
+}

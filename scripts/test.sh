@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds logtally natively and as a 32-bit Windows program and runs all tests of both builds.
+#
+# Installs missing Debian packages when run as root. When the cross toolchain or Wine cannot
+# be had, the native tests still run and the skipped win32 suite is reported loudly; under
+# CI=true a skipped win32 suite is a failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/packages.sh
+
+jobs=${JOBS:-2}
+
+run_preset() {
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1" -j "$jobs"
+    ctest --preset "$1"
+}
+
+need_packages "${native_packages[@]}"
+echo "=== native build and tests"
+run_preset native
+
+if need_packages "${win32_packages[@]}"; then
+    prepare_wine
+    echo "=== win32 build and tests (under Wine)"
+    run_preset win32
+else
+    echo "!!! WIN32 TESTS SKIPPED: the mingw-w64 cross compiler or Wine is not installed !!!" >&2
+    if [ "${CI:-}" = "true" ]; then
+        echo "a skipped win32 suite fails CI" >&2
+        exit 1
+    fi
+fi

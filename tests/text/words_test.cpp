@@ -1,0 +1,108 @@
+// Words, integers and fixed-point numbers.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "text/words.h"
+
+namespace {
+
+TEST(WordCopy, CopiesTheNthWord) {
+    struct Row { const char* text; int32_t n; const char* word; int result; };
+    const Row rows[] = {
+        {" 09:15:00 next", 1, "09:15:00", 0}, {"a b", 2, "b", 0}, {"a b", 3, "", 1},
+        {"a b", 0, "", 0}, {"a b", -1, "", 0}, {"   ", 1, "", 1}, {"", 1, "", 1},
+        {"x", 1, "x", 0}, {"\ta\t\tb\r\n", 2, "b", 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.text) + " #" + std::to_string(row.n));
+        char dst[32];
+        std::strcpy(dst, "stale");
+        EXPECT_EQ(word_copy(row.text, row.n, dst), row.result);
+        EXPECT_STREQ(dst, row.word);
+    }
+}
+
+TEST(WordCopy, CopiesAWordOfMaximumLength) {
+    std::string word(1023, 'w');
+    std::string text = "  " + word + "  tail";
+    char dst[1024];
+    EXPECT_EQ(word_copy(text.c_str(), 1, dst), 0);
+    EXPECT_EQ(std::string(dst), word);
+}
+
+TEST(WordScan, StartEndCountAtDelete) {
+    const char blanks[] = "   ";
+    EXPECT_EQ(word_start(blanks), nullptr);
+    const char abc[] = "abc def";
+    EXPECT_EQ(word_end(abc), abc + 2);
+    EXPECT_EQ(word_end(abc + 3), abc + 2) << "a blank gives the position before it";
+
+    struct Row { const char* text; int32_t count; };
+    const Row rows[] = {{"", 0}, {" ", 0}, {"a", 1}, {" a  bb c ", 3}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(word_count(row.text), row.count);
+    }
+    EXPECT_EQ(word_at(abc, 0), abc);
+    EXPECT_EQ(word_at(abc, 2), abc + 4);
+    EXPECT_EQ(word_at(abc, 3), nullptr);
+
+    char t[] = "one  two three";
+    EXPECT_EQ(word_delete(t, 2), 0);
+    EXPECT_STREQ(t, "one  three");
+    EXPECT_EQ(word_delete(t, 3), 1);
+    EXPECT_STREQ(t, "one  three");
+}
+
+TEST(ParseInteger, ReadsTheSigned32BitRange) {
+    struct Row { const char* text; int result; int32_t value; int end; };  // end -1: not stored
+    const Row rows[] = {
+        {"", 2, 0, 0}, {"7", 0, 7, 1}, {"  -42x", 0, -42, 5}, {"12 34", 0, 12, 2},
+        {"+5", 2, 0, 0}, {"-", 2, 0, 1}, {" - 4", 2, 0, 2},
+        {"2147483647", 0, 2147483647, 10}, {"2147483648", 1, 0, -1},
+        {"-2147483648", 0, -2147483647 - 1, 11}, {"-2147483649", 1, 0, -1},
+        {"5000000000", 1, 0, -1}, {"99999999999", 1, 0, -1},
+        {"000000000000000000000012", 0, 12, 24}, {"-0", 0, 0, 2},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        const char* end = nullptr;
+        int32_t value = 99;
+        EXPECT_EQ(parse_integer(row.text, &end, &value), row.result);
+        if (row.result != 1) EXPECT_EQ(value, row.value);
+        if (row.end < 0)
+            EXPECT_EQ(end, nullptr);
+        else
+            EXPECT_EQ(end, row.text + row.end);
+        EXPECT_EQ(parse_integer(row.text, nullptr, nullptr), row.result) << "outs not wanted";
+    }
+}
+
+TEST(ParseFixed, ScalesAndRoundsHalfAwayFromZero) {
+    struct Row { const char* text; int32_t places; int result; int32_t value; int end; };
+    const std::string digits80 = std::string(79, '0') + "7";
+    const std::string digits81 = std::string(80, '0') + "7";
+    const Row rows[] = {
+        {"12.34", 1, 0, 123, 5}, {"12.35", 1, 0, 124, 5}, {"-12.35", 1, 0, -124, 6},
+        {"1.25", 1, 0, 13, 4}, {"1.2499", 1, 0, 12, 6}, {"0.96", 1, 0, 10, 4},
+        {"0.04", 1, 0, 0, 4}, {"-0.05", 1, 0, -1, 5}, {"7", 1, 0, 70, 1}, {"7.", 1, 0, 70, 2},
+        {".5", 1, 0, 5, 2}, {"-.5", 1, 0, -5, 3}, {"1.5", 12, 0, 1500000000, 3},
+        {"2.5", 12, 1, 99, 3}, {"2.5", -3, 0, 3, 3}, {"1.2.3", 1, 0, 12, 3},
+        {"abc", 1, 2, 99, 0}, {"-", 1, 2, 99, 1}, {".", 1, 2, 99, 1}, {"", 1, 2, 99, 0},
+        {digits80.c_str(), 1, 0, 70, 80}, {digits81.c_str(), 1, 1, 99, 81},
+        {"214748364.7", 1, 0, 2147483647, 11}, {"214748364.75", 1, 1, 99, 12},
+        {"-214748364.85", 1, 1, 99, 13}, {"  3.14159s", 1, 0, 31, 9},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.text) + " places " + std::to_string(row.places));
+        const char* end = nullptr;
+        int32_t value = 99;
+        EXPECT_EQ(parse_fixed(row.text, &end, row.places, &value), row.result);
+        if (row.result != 1) EXPECT_EQ(value, row.value);
+        EXPECT_EQ(end, row.text + row.end);
+    }
+}
+
+}  // namespace
