@@ -1,5 +1,6 @@
 // The top-level exception filter: claims the crash, reports it and ends the process.
 #include "crash/crash.h"
+#include "crash/crash_print.h"
 #include "literals.h"
 #include "platform/files.h"
 #include "platform/output.h"
@@ -47,12 +48,12 @@ void pause_for_reader() { Sleep(crash_options.sleep_ms); }
 void copy_report_to_file(const char* name, const CrashValues& values) {
     HANDLE file;
     if (create_file(name, 0, &file) != 0) {
-        print_to(std_error, kCrashFileFailedFmt, TextArg(name));
+        crash_print(std_error, kCrashFileFailedFmt, TextArg(name));
         return;
     }
     write_crash_report(file, values);
     close_file(file);
-    print_to(std_error, kCrashFileWrittenFmt, TextArg(name));
+    crash_print(std_error, kCrashFileWrittenFmt, TextArg(name));
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 // The text of a crash report: exception code, name, address, access and registers.
 #include "crash/crash.h"
+#include "crash/crash_print.h"
 #include "literals.h"
 #include "platform/output.h"
 
 namespace {
+
+char crash_line[512];
 
 constexpr uint32_t kAccessViolation = 0xC0000005u;
 constexpr uint32_t kInPageError = 0xC0000006u;
@@ -29,25 +32,30 @@ void write_access_lines(HANDLE handle, const CrashValues& values) {
     if (values.code != kAccessViolation && values.code != kInPageError) return;
     uint32_t kind = values.information[0];
     uint32_t data_address = values.information[1];
-    print_to(handle, kAccessFmt, TextArg(access_kind_text(kind)), data_address, data_address);
-    if (kind == kAccessExecute) print_to(handle, kAccessExtraFmt, values.information[2]);
+    crash_print(handle, kAccessFmt, TextArg(access_kind_text(kind)), data_address, data_address);
+    if (kind == kAccessExecute) crash_print(handle, kAccessExtraFmt, values.information[2]);
 }
 
 void write_register_lines(HANDLE handle, const CrashValues& v) {
     write_text(handle, kRegistersHeadText);
-    print_to(handle, kRegisterLine1Fmt, v.seg_ds, v.seg_cs, v.eip, v.eax);
-    print_to(handle, kRegisterLine2Fmt, v.seg_es, v.seg_ss, v.esp, v.ebx);
-    print_to(handle, kRegisterLine3Fmt, v.seg_fs, v.eflags, v.ebp, v.ecx);
-    print_to(handle, kRegisterLine4Fmt, v.seg_gs, v.esi, v.edi, v.edx);
+    crash_print(handle, kRegisterLine1Fmt, v.seg_ds, v.seg_cs, v.eip, v.eax);
+    crash_print(handle, kRegisterLine2Fmt, v.seg_es, v.seg_ss, v.esp, v.ebx);
+    crash_print(handle, kRegisterLine3Fmt, v.seg_fs, v.eflags, v.ebp, v.ecx);
+    crash_print(handle, kRegisterLine4Fmt, v.seg_gs, v.esi, v.edi, v.edx);
 }
 
 }  // namespace
 
+int32_t crash_print_args(HANDLE handle, const char* format, FormatArgs args) {
+    format_text(crash_line, sizeof crash_line, format, args);
+    return write_text(handle, crash_line);
+}
+
 int32_t write_crash_report(HANDLE handle, const CrashValues& values) {
     write_text(handle, kCrashHeadText);
-    print_to(handle, kExceptionCodeFmt, values.code);
-    print_to(handle, kExceptionNameFmt, TextArg(exception_name(values.code)));
-    print_to(handle, kExceptionAddressFmt, values.address);
+    crash_print(handle, kExceptionCodeFmt, values.code);
+    crash_print(handle, kExceptionNameFmt, TextArg(exception_name(values.code)));
+    crash_print(handle, kExceptionAddressFmt, values.address);
     write_access_lines(handle, values);
     write_register_lines(handle, values);
     return write_text(handle, kCrashTailText);

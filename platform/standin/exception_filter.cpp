@@ -1,6 +1,7 @@
 // SetUnhandledExceptionFilter over POSIX signals: a fault becomes the exception records of a
 // 32-bit x86 process and goes to the installed filter (mapping in win_standin.h).
 #include <signal.h>
+#include <sys/mman.h>
 #include <ucontext.h>
 
 #include "platform/standin/win_standin.h"
@@ -23,9 +24,11 @@ constexpr unsigned long kContextHasSs = 0x2;
 
 constexpr DWORD kContextI386Full = 0x10007;
 
+constexpr size_t kAlternateStackSize = 64 * 1024;
+constexpr size_t kGuardSize = 4096;
+
 LPTOP_LEVEL_EXCEPTION_FILTER installed_filter;
 bool alternate_stack_ready;
-alignas(16) char alternate_stack[64 * 1024];
 
 uint64_t fault_address(const siginfo_t* info) {
     return reinterpret_cast<uint64_t>(info->si_addr);
@@ -139,11 +142,17 @@ void on_fault(int signal, siginfo_t* info, void* context) {
     hand_back_to_system(signal);
 }
 
+// The guard page below the stack turns a runaway filter into a fatal fault instead of letting
+// it write over whatever lies below.
 void prepare_alternate_stack() {
     if (alternate_stack_ready) return;
+    void* area = mmap(nullptr, kGuardSize + kAlternateStackSize, PROT_READ | PROT_WRITE,
+                      MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (area == MAP_FAILED) return;
+    mprotect(area, kGuardSize, PROT_NONE);
     stack_t stack = {};
-    stack.ss_sp = alternate_stack;
-    stack.ss_size = sizeof alternate_stack;
+    stack.ss_sp = static_cast<char*>(area) + kGuardSize;
+    stack.ss_size = kAlternateStackSize;
     alternate_stack_ready = sigaltstack(&stack, nullptr) == 0;
 }
 
