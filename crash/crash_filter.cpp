@@ -76,7 +76,8 @@ LONG WINAPI crash_filter(EXCEPTION_POINTERS* pointers) {
     crash_options.reentered = 1;
     if (crash_options.before_report) crash_options.before_report();
 
-    CrashValues values;
+    // Static, so that the little stack left after a stack overflow goes to the writers.
+    static CrashValues values;
     take_record(*pointers->ExceptionRecord, &values);
     take_context(*pointers->ContextRecord, &values);
 

@@ -6,8 +6,6 @@
 
 namespace {
 
-char crash_line[512];
-
 constexpr uint32_t kAccessViolation = 0xC0000005u;
 constexpr uint32_t kInPageError = 0xC0000006u;
 constexpr uint32_t kAccessExecute = 8;
@@ -45,11 +43,6 @@ void write_register_lines(HANDLE handle, const CrashValues& v) {
 }
 
 }  // namespace
-
-int32_t crash_print_args(HANDLE handle, const char* format, FormatArgs args) {
-    format_text(crash_line, sizeof crash_line, format, args);
-    return write_text(handle, crash_line);
-}
 
 int32_t write_crash_report(HANDLE handle, const CrashValues& values) {
     write_text(handle, kCrashHeadText);
