@@ -3,7 +3,37 @@
 // semantics the platform services rely on; it holds no program logic.
 //
 // Handles: the standard handles and files are handle values (fd + 1) * 4, never 0 (which
-// keeps its "no handle" meaning) and never INVALID_HANDLE_VALUE.
+// keeps its "no handle" meaning) and never INVALID_HANDLE_VALUE. A value that is not of this
+// form fails every call like a closed handle. GetCurrentProcess gives the pseudo handle -1,
+// as on Windows; only SetPriorityClass accepts it.
+//
+// The calls, one line each:
+// - GetStdHandle: the handle of descriptor 0, 1 or 2; 0 when that descriptor is not open.
+// - GetFileType: FILE_TYPE_CHAR for a terminal or other character device, FILE_TYPE_DISK for
+//   a regular file or block device, FILE_TYPE_PIPE for a FIFO or socket, else UNKNOWN.
+// - GetConsoleMode / SetConsoleMode: fail (and change nothing) unless the handle is a
+//   terminal. On a terminal ENABLE_PROCESSED_INPUT, ENABLE_LINE_INPUT and ENABLE_ECHO_INPUT
+//   are the terminal's ISIG, ICANON and ECHO; the other bits are only remembered.
+// - WriteFile / ReadFile: one write() / read() each; the count moved is reported (0 when the
+//   call fails) and the result is nonzero unless the system call failed.
+// - CreateFileA: OPEN_EXISTING or CREATE_ALWAYS; the path is used as given. A regular file is
+//   locked with flock, exclusively for share mode 0 (shared otherwise), so a second opener
+//   fails while the holder keeps it open; CREATE_ALWAYS truncates only after the lock is
+//   held. A directory cannot be opened.
+// - CloseHandle: close().
+// - GetCommandLineA: the arguments given to standin_set_arguments, each quoted the Windows
+//   way when it is empty or holds a blank or a double quote.
+// - GetFullPathNameA: the name made absolute against the working directory, with "." and
+//   ".." resolved as text; the file need not exist.
+// - ExitProcess: _exit(). Sleep: nanosleep. GetSystemInfo: page size, allocation
+//   granularity, processor count.
+// - VirtualAlloc: mmap of whole pages, zero-filled; address must be null and protection
+//   PAGE_READWRITE. Memory committed here is never given back.
+// - SetPriorityClass: setpriority with nice values IDLE 19, BELOW_NORMAL 10, NORMAL 0,
+//   HIGH -10 (raising the priority needs the privilege to do so).
+// - GetVersion: a fixed NT-family value, version 6.2 build 9200.
+// - MessageBoxA: there is no desktop: caption and text go to the terminal (/dev/tty), or to
+//   standard error when there is none, and the result is IDOK.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +69,8 @@ inline constexpr DWORD FILE_TYPE_CHAR = 2;
 inline constexpr DWORD FILE_TYPE_PIPE = 3;
 
 inline constexpr DWORD ENABLE_PROCESSED_INPUT = 0x1;
+inline constexpr DWORD ENABLE_LINE_INPUT = 0x2;
+inline constexpr DWORD ENABLE_ECHO_INPUT = 0x4;
 inline constexpr DWORD ENABLE_WINDOW_INPUT = 0x8;
 inline constexpr DWORD ENABLE_MOUSE_INPUT = 0x10;
 
@@ -170,6 +202,7 @@ LPTOP_LEVEL_EXCEPTION_FILTER SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_F
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
 // --- The stand-in's own start-up --------------------------------------------------------
-// Records the process arguments; GetCommandLineA rebuilds the command line from them with
-// Windows quoting. Called by the native main before anything else.
+// Records the process arguments, from which GetCommandLineA rebuilds the command line, and
+// makes a write to a closed pipe fail (reported as a short write) instead of ending the
+// process, as on Windows. Called by the native main before anything else.
 void standin_set_arguments(int argc, char** argv);

@@ -1,0 +1,124 @@
+// Files: exclusive opening and creation with the names registered, closing, and the 64 KiB
+// line reader.
+#include "platform/files.h"
+
+#include "literals.h"
+#include "platform/handles.h"
+#include "platform/output.h"
+#include "platform/process.h"
+#include "text/text.h"
+
+int32_t create_fails_hard = 1;
+
+namespace {
+
+constexpr uint32_t kNoHandleBoxType = MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND;
+
+DWORD access_rights(uint32_t mode) {
+    switch (mode) {
+        case 0: return GENERIC_READ;
+        case 1: return GENERIC_WRITE;
+        case 2: return GENERIC_READ | GENERIC_WRITE;
+        default: return mode;
+    }
+}
+
+// Share mode 0: while the program holds a file, nobody else can open it, and a file held
+// elsewhere cannot be opened here.
+HANDLE open_exclusive(const char* name, DWORD rights, DWORD disposition) {
+    return CreateFileA(name, rights, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+int32_t open_file(const char* name, uint32_t mode, HANDLE* handle_out) {
+    DWORD rights = access_rights(mode);
+    decode_literal(name);
+    *handle_out = open_exclusive(name, rights, OPEN_EXISTING);
+    if (*handle_out == INVALID_HANDLE_VALUE) return 1;
+    register_handle_name(*handle_out, name);
+    return 0;
+}
+
+int32_t create_file(const char* name, uint32_t extra_access, HANDLE* handle_out) {
+    decode_literal(name);
+    *handle_out = open_exclusive(name, extra_access | GENERIC_READ | GENERIC_WRITE,
+                                 CREATE_ALWAYS);
+    if (*handle_out == INVALID_HANDLE_VALUE) {
+        if (create_fails_hard == 1) {
+            create_fails_hard = 0;
+            fatal_error(kCreateFailedFmt, name);
+        }
+        return 1;
+    }
+    register_handle_name(*handle_out, name);
+    return 0;
+}
+
+int32_t close_file(HANDLE handle) {
+    int32_t status = CloseHandle(handle) ? 0 : 1;
+    register_handle_name(handle, kClosedNameText);
+    return status;
+}
+
+int32_t reader_init(LineReader* reader, HANDLE handle) {
+    reader->handle = handle;
+    reader->fill = 0;
+    reader->cursor = 0;
+    return 0;
+}
+
+// Serves from the buffer first and refills it with whole 64 KiB requests only when it is used
+// up and more bytes are wanted.
+int32_t reader_read(LineReader* reader, void* destination, int32_t count) {
+    char* out = static_cast<char*>(destination);
+    int32_t delivered = 0;
+    while (count > 0) {
+        int32_t n = reader->fill - reader->cursor;
+        if (n > count) n = count;
+        if (n > 0) {
+            move_bytes(reader->buffer + reader->cursor, out + delivered, n);
+            reader->cursor += n;
+            delivered += n;
+            count -= n;
+        }
+        if (count == 0) break;
+        reader->cursor = 0;
+        reader->fill = read_raw(reader->handle, reader->buffer, kReaderBufferSize);
+        if (reader->fill <= 0) break;
+    }
+    return delivered;
+}
+
+int32_t read_line(LineReader* reader, char* line, int32_t size) {
+    if (size <= 0) return 0;
+    if (size == 1) {
+        line[0] = 0;
+        return 0;
+    }
+    int32_t stored = 0;
+    for (;;) {
+        char byte;
+        if (reader_read(reader, &byte, 1) == 0) {
+            if (stored == 0) return -1;
+            break;
+        }
+        if (byte == '\n') break;
+        if (byte == '\r') continue;
+        line[stored++] = byte;
+        if (stored == size - 1) break;
+    }
+    line[stored] = 0;
+    return stored;
+}
+
+int32_t read_raw(HANDLE handle, void* destination, int32_t count) {
+    if (handle == 0) {
+        message_box_print(nullptr, kNoHandleBoxType, kNoHandleReadCaptionText, kNoHandleReadFmt,
+                          count);
+        return 0;
+    }
+    DWORD read_count = 0;
+    ReadFile(handle, destination, static_cast<DWORD>(count), &read_count, nullptr);
+    return static_cast<int32_t>(read_count);
+}

@@ -1,0 +1,128 @@
+// Output channels: the standard handles, the writers with LF to CR LF translation, and the
+// message box; nothing is buffered.
+#include "platform/output.h"
+
+#include "literals.h"
+#include "platform/handles.h"
+#include "platform/process.h"
+#include "text/text.h"
+
+HANDLE std_input;
+HANDLE std_output;
+HANDLE std_error;
+int32_t std_kinds_differ;
+int32_t write_fails_hard = 1;
+
+namespace {
+
+constexpr int32_t kPrintBufferSize = 2048;
+constexpr int32_t kMessageBoxBufferSize = 1024;
+constexpr uint32_t kNoHandleBoxType = MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND;
+
+const char kLineEnd[] = "\r\n";
+
+// The text a TextArg stands for: a character becomes a one-character text in single.
+const char* plain_text(TextArg text, char* single) {
+    if (!text.is_char()) return decode_literal(text.text());
+    single[0] = static_cast<char>(text.word);
+    single[1] = 0;
+    return single;
+}
+
+int32_t write_both(const char* data, int32_t count) {
+    int32_t status = write_raw(std_output, data, count) != count;
+    if (std_kinds_differ == 1 && write_raw(std_error, data, count) != count) status = 1;
+    return status;
+}
+
+void change_console_mode(DWORD clear, DWORD set) {
+    DWORD mode;
+    if (!GetConsoleMode(std_input, &mode)) return;
+    SetConsoleMode(std_input, (mode & ~clear) | set);
+}
+
+}  // namespace
+
+void init_console() {
+    std_input = GetStdHandle(STD_INPUT_HANDLE);
+    std_output = GetStdHandle(STD_OUTPUT_HANDLE);
+    std_error = GetStdHandle(STD_ERROR_HANDLE);
+    register_handle_name(std_input, kStdInputNameText);
+    register_handle_name(std_output, kStdOutputNameText);
+    register_handle_name(std_error, kStdErrorNameText);
+    std_kinds_differ = GetFileType(std_output) != GetFileType(std_error);
+    change_console_mode(ENABLE_MOUSE_INPUT, ENABLE_WINDOW_INPUT);
+}
+
+void enable_processed_input() { change_console_mode(0, ENABLE_PROCESSED_INPUT); }
+
+// Every line goes out as: run to output, run to error, CR LF to output, CR LF to error.
+int32_t write_std_text(TextArg text) {
+    char single[2];
+    const char* run = plain_text(text, single);
+    if (*run == 0) return 0;
+    int32_t status = 0;
+    for (;;) {
+        const char* line_feed = text_find(run, '\n');
+        int32_t length = line_feed ? static_cast<int32_t>(line_feed - run) : text_length(run);
+        status |= write_both(run, length);
+        if (!line_feed) return status;
+        status |= write_both(kLineEnd, 2);
+        run = line_feed + 1;
+        if (*run == 0) return status;
+    }
+}
+
+int32_t write_text(HANDLE handle, TextArg text) {
+    char single[2];
+    const char* run = plain_text(text, single);
+    int32_t status = 0;
+    while (*run != 0) {
+        const char* line_feed = text_find(run, '\n');
+        int32_t length = line_feed ? static_cast<int32_t>(line_feed - run) : text_length(run);
+        if (length > 0 && write_raw(handle, run, length) != length) status = 1;
+        if (!line_feed) break;
+        if (write_raw(handle, kLineEnd, 2) != 2) status = 1;
+        run = line_feed + 1;
+    }
+    return status;
+}
+
+// Kept out of line so that its return address is the code address of the caller's call.
+[[gnu::noinline]] int32_t write_raw(HANDLE handle, const void* data, int32_t count) {
+    if (handle == 0) {
+        message_box_print(nullptr, kNoHandleBoxType, kNoHandleWriteCaptionText,
+                          static_cast<const char*>(data));
+        return 0;
+    }
+    DWORD written = 0;
+    WriteFile(handle, data, static_cast<DWORD>(count), &written, nullptr);
+    int32_t moved = static_cast<int32_t>(written);
+    if (moved != count && write_fails_hard == 1) {
+        write_fails_hard = 0;
+        char name[kHandleNameSize];
+        handle_name(handle, name);
+        fatal_error(kShortWriteFmt, __builtin_return_address(0), handle, data, count, moved,
+                    name);
+    }
+    return moved;
+}
+
+int32_t print_args(const char* format, FormatArgs args) {
+    char buffer[kPrintBufferSize];
+    format_text(buffer, kPrintBufferSize, format, args);
+    return write_std_text(buffer);
+}
+
+int32_t print_to_args(HANDLE handle, const char* format, FormatArgs args) {
+    char buffer[kPrintBufferSize];
+    format_text(buffer, kPrintBufferSize, format, args);
+    return write_text(handle, buffer);
+}
+
+int32_t message_box_print_args(HWND owner, uint32_t type, const char* caption,
+                               const char* format, FormatArgs args) {
+    char buffer[kMessageBoxBufferSize];
+    format_text(buffer, kMessageBoxBufferSize, format, args);
+    return MessageBoxA(owner, buffer, decode_literal(caption), type);
+}

@@ -1,0 +1,117 @@
+// The stand-in's handle calls: standard handles, file kinds, console modes, reading, writing,
+// opening with exclusive sharing, closing.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "platform/standin/handle_map.h"
+#include "platform/standin/win_standin.h"
+
+using standin::fd_of;
+using standin::handle_of;
+
+namespace {
+
+// Console input bits without a terminal meaning, as last set; a fresh console reports mouse
+// input on.
+DWORD console_other_bits = ENABLE_MOUSE_INPUT;
+
+constexpr DWORD kTerminalBits = ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT;
+
+int open_flags(DWORD access, DWORD disposition) {
+    int flags = O_CLOEXEC | O_NOCTTY;
+    bool reads = access & GENERIC_READ;
+    bool writes = access & GENERIC_WRITE;
+    if (reads && writes) flags |= O_RDWR;
+    else if (writes) flags |= O_WRONLY;
+    else flags |= O_RDONLY;
+    if (disposition == CREATE_ALWAYS) flags |= O_CREAT;
+    return flags;
+}
+
+// Windows refuses a second opener of a file held with share mode 0; flock gives the same
+// between any two openers, in this process or another.
+bool lock_and_prepare(int fd, DWORD share, DWORD disposition) {
+    struct stat status;
+    if (fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) return false;
+    if (!S_ISREG(status.st_mode)) return true;
+    if (flock(fd, (share == 0 ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) return false;
+    return disposition != CREATE_ALWAYS || ftruncate(fd, 0) == 0;
+}
+
+}  // namespace
+
+HANDLE GetStdHandle(DWORD which) {
+    int fd = which == STD_INPUT_HANDLE    ? 0
+             : which == STD_OUTPUT_HANDLE ? 1
+             : which == STD_ERROR_HANDLE  ? 2
+                                          : -1;
+    if (fd < 0) return INVALID_HANDLE_VALUE;
+    if (fcntl(fd, F_GETFD) < 0) return nullptr;
+    return handle_of(fd);
+}
+
+DWORD GetFileType(HANDLE handle) {
+    struct stat status;
+    if (fstat(fd_of(handle), &status) != 0) return FILE_TYPE_UNKNOWN;
+    if (S_ISCHR(status.st_mode)) return FILE_TYPE_CHAR;
+    if (S_ISREG(status.st_mode) || S_ISBLK(status.st_mode)) return FILE_TYPE_DISK;
+    if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)) return FILE_TYPE_PIPE;
+    return FILE_TYPE_UNKNOWN;
+}
+
+BOOL GetConsoleMode(HANDLE handle, LPDWORD mode) {
+    termios terminal;
+    if (tcgetattr(fd_of(handle), &terminal) != 0) return 0;
+    DWORD bits = console_other_bits;
+    if (terminal.c_lflag & ISIG) bits |= ENABLE_PROCESSED_INPUT;
+    if (terminal.c_lflag & ICANON) bits |= ENABLE_LINE_INPUT;
+    if (terminal.c_lflag & ECHO) bits |= ENABLE_ECHO_INPUT;
+    *mode = bits;
+    return 1;
+}
+
+BOOL SetConsoleMode(HANDLE handle, DWORD mode) {
+    termios terminal;
+    int fd = fd_of(handle);
+    if (tcgetattr(fd, &terminal) != 0) return 0;
+    tcflag_t flags = terminal.c_lflag & ~static_cast<tcflag_t>(ISIG | ICANON | ECHO);
+    if (mode & ENABLE_PROCESSED_INPUT) flags |= ISIG;
+    if (mode & ENABLE_LINE_INPUT) flags |= ICANON;
+    if (mode & ENABLE_ECHO_INPUT) flags |= ECHO;
+    console_other_bits = mode & ~kTerminalBits;
+    if (flags == terminal.c_lflag) return 1;
+    terminal.c_lflag = flags;
+    return tcsetattr(fd, TCSANOW, &terminal) == 0;
+}
+
+BOOL WriteFile(HANDLE handle, LPCVOID data, DWORD count, LPDWORD written, LPOVERLAPPED) {
+    ssize_t moved = write(fd_of(handle), data, count);
+    if (written) *written = moved > 0 ? static_cast<DWORD>(moved) : 0;
+    return moved >= 0;
+}
+
+BOOL ReadFile(HANDLE handle, LPVOID data, DWORD count, LPDWORD read_count, LPOVERLAPPED) {
+    ssize_t moved = read(fd_of(handle), data, count);
+    if (read_count) *read_count = moved > 0 ? static_cast<DWORD>(moved) : 0;
+    return moved >= 0;
+}
+
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES,
+                   DWORD disposition, DWORD, HANDLE) {
+    if (disposition != OPEN_EXISTING && disposition != CREATE_ALWAYS) return INVALID_HANDLE_VALUE;
+    int fd = open(name, open_flags(access, disposition), 0666);
+    if (fd < 0) return INVALID_HANDLE_VALUE;
+    if (!lock_and_prepare(fd, share, disposition)) {
+        close(fd);
+        return INVALID_HANDLE_VALUE;
+    }
+    return handle_of(fd);
+}
+
+BOOL CloseHandle(HANDLE handle) {
+    int fd = fd_of(handle);
+    return fd >= 0 && close(fd) == 0;
+}

@@ -1,0 +1,12 @@
+# Fails unless EXE imports exactly KERNEL32.dll and USER32.dll: no C runtime DLL or other.
+execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} -p ${EXE} failed: ${result}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\r\n]+" names "${dump}")
+list(TRANSFORM names REPLACE "DLL Name: " "")
+list(SORT names)
+if(NOT names STREQUAL "KERNEL32.dll;USER32.dll")
+  message(FATAL_ERROR "logtally imports [${names}], expected [KERNEL32.dll;USER32.dll]")
+endif()
+message(STATUS "imports: ${names}")

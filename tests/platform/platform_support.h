@@ -1,0 +1,143 @@
+// Helpers of the platform tests: scratch files, the texts the console receives, and matchers
+// for the standard error of a process that ended.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/win_api.h"
+#include "text/format.h"
+#include "text/text.h"
+
+// A file in the working directory that is removed when the test ends.
+class ScratchFile {
+public:
+    explicit ScratchFile(const std::string& tag) : name_("platform-" + tag + ".tmp") {
+        std::remove(name_.c_str());
+    }
+    ScratchFile(const std::string& tag, const std::string& content) : ScratchFile(tag) {
+        write(content);
+    }
+    ~ScratchFile() { std::remove(name_.c_str()); }
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    const char* name() const { return name_.c_str(); }
+
+    void write(const std::string& content) const {
+        std::ofstream(name_, std::ios::binary | std::ios::trunc) << content;
+    }
+
+    std::string read() const {
+        std::ifstream in(name_, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+private:
+    std::string name_;
+};
+
+// The handle registry keeps 100 names for the life of a process, so tests that do not check
+// names open their files with the system call itself instead of open_file and create_file.
+inline HANDLE system_open(const char* name, DWORD access, DWORD disposition) {
+    return CreateFileA(name, access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// The plain text of a literal (decoded in place, as the program does).
+inline std::string plain(const char* literal) { return decode_literal(literal); }
+
+// text as it reaches a handle: every LF written as CR LF.
+inline std::string with_crlf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+// The expansion of a format, as the writers produce it before LF translation.
+template <class... A>
+std::string formatted(const char* format, A... args) {
+    char buffer[4096];
+    int32_t length = format_into(buffer, sizeof buffer, format, args...);
+    return std::string(buffer, length);
+}
+
+// What a death test sees of a process's standard error: on Windows the capture is read back
+// in text mode, which turns each CR LF into LF.
+inline std::string as_captured(const std::string& text) {
+#ifdef _WIN32
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+    return out;
+#else
+    return text;
+#endif
+}
+
+// Matches a standard error capture equal to text.
+inline testing::Matcher<const std::string&> Exactly(const std::string& text) {
+    return testing::Matcher<const std::string&>(as_captured(text));
+}
+
+// Matches the text expected except that where the hex form of one of the markers stands in
+// it, any hex number may stand (a value only the child process knows).
+class HexHolesMatcher : public testing::MatcherInterface<const std::string&> {
+public:
+    HexHolesMatcher(const std::string& expected, std::initializer_list<uint32_t> markers) {
+        std::vector<std::pair<size_t, size_t>> holes;
+        for (uint32_t marker : markers) {
+            std::string shown = formatted("%x", marker);
+            size_t at = expected.find(shown);
+            if (at != std::string::npos) holes.push_back({at, shown.size()});
+        }
+        std::sort(holes.begin(), holes.end());
+        size_t from = 0;
+        for (auto [at, size] : holes) {
+            pieces_.push_back(expected.substr(from, at - from));
+            from = at + size;
+        }
+        pieces_.push_back(expected.substr(from));
+    }
+
+    bool MatchAndExplain(const std::string& text, testing::MatchResultListener*) const override {
+        return matches(text, 0, 0);
+    }
+    void DescribeTo(std::ostream* os) const override {
+        *os << "is made of";
+        for (const std::string& piece : pieces_) *os << " \"" << piece << "\" <hex>";
+    }
+
+private:
+    bool matches(const std::string& text, size_t at, size_t piece) const {
+        const std::string& p = pieces_[piece];
+        if (text.compare(at, p.size(), p) != 0) return false;
+        at += p.size();
+        if (piece + 1 == pieces_.size()) return at == text.size();
+        for (size_t end = at; end < text.size() && std::isxdigit(static_cast<unsigned char>(text[end])); ++end)
+            if (matches(text, end + 1, piece + 1)) return true;
+        return false;
+    }
+    std::vector<std::string> pieces_;
+};
+
+inline testing::Matcher<const std::string&> WithHexHoles(const std::string& expected,
+                                                         std::initializer_list<uint32_t> markers) {
+    return testing::MakeMatcher(new HexHolesMatcher(expected, markers));
+}
+
+// Death tests run their statement in a fresh process, so the program's one-shot switches and
+// the handle registry start as the program finds them.
+inline void use_fresh_death_test_processes() {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+}
