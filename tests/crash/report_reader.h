@@ -6,16 +6,13 @@
 #include <vector>
 
 #include "crash/crash.h"
+#include "text/format.h"
 
 // A literal's plain text (decoded in place on first use).
 std::string plain(const char* literal);
 
 // text with every LF written as CR LF, as the program's writers put it out.
 std::string with_crlf(const std::string& text);
-
-// A format of the program expanded with args, LF as CR LF.
-template <class... A>
-std::string expanded(const char* format, A... args);
 
 struct ReadReport {
     std::string failure;  // empty when the whole text was a report
@@ -30,8 +27,7 @@ struct ReadReport {
 // Reads text, which must be exactly one report.
 ReadReport read_report(const std::string& text);
 
-#include "text/format.h"
-
+// A format of the program expanded with args, LF as CR LF.
 template <class... A>
 std::string expanded(const char* format, A... args) {
     char buffer[2048];
