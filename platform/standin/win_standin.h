@@ -110,6 +110,37 @@ struct SYSTEM_INFO {
 typedef SYSTEM_INFO* LPSYSTEM_INFO;
 
 // --- Exceptions: the 32-bit x86 records a top-level filter receives ---------------------
+// SetUnhandledExceptionFilter (x86-64 Linux only) catches SIGSEGV, SIGBUS, SIGFPE, SIGILL and
+// SIGTRAP on an alternate signal stack, so that a stack overflow is reported too, and hands
+// the installed filter an EXCEPTION_RECORD and a CONTEXT built from the signal:
+//
+//   SIGSEGV within 64 KiB of the stack pointer    0xC00000FD  stack overflow
+//   SIGSEGV otherwise                             0xC0000005  access violation
+//   SIGBUS, BUS_ADRALN                            0x80000002  datatype misalignment
+//   SIGBUS otherwise                              0xC0000006  in-page error
+//   SIGFPE, FPE_INTDIV                            0xC0000094  integer divide by zero
+//   SIGFPE, FPE_INTOVF                            0xC0000095  integer overflow
+//   SIGFPE, FPE_FLTDIV / FLTOVF / FLTUND          0xC000008E / 0xC0000091 / 0xC0000093
+//   SIGFPE, FPE_FLTRES / FLTINV / FLTSUB          0xC000008F / 0xC0000090 / 0xC000008C
+//   SIGILL, ILL_PRVOPC                            0xC0000096  privileged instruction
+//   SIGILL otherwise                              0xC000001D  illegal instruction
+//   SIGTRAP, TRAP_TRACE / TRAP_HWBKPT             0x80000004  single step
+//   SIGTRAP otherwise                             0x80000003  breakpoint
+//
+// ExceptionAddress is RIP; after an int3 (SIGTRAP from the kernel) it and Eip are moved back
+// onto the int3, as Windows reports a breakpoint. The access codes 0xC0000005 and 0xC0000006
+// (and the stack overflow) carry NumberParameters 2: word 0 the access kind from the
+// page-fault error code of the signal context (bit 4 instruction fetch: 8; else bit 1 write:
+// 1; else read: 0), word 1 the fault address (si_addr); word 2 is 0. Every other word is 0.
+// CONTEXT: the low 32 bits of RIP, RSP, RBP, RAX, RBX, RCX, RDX, RSI, RDI and EFLAGS; SegCs,
+// SegGs and SegFs from the signal context, SegSs when the kernel saved it; SegDs, SegEs, the
+// debug and floating-point areas 0. Only the low 32 bits of an address reach the filter.
+//
+// The filter runs inside the signal handler, so it may only use async-signal-safe calls
+// (the stand-in's WriteFile, CreateFileA, Sleep and ExitProcess are). A fault inside the
+// filter enters it again. When the filter returns, the signal's default action ends the
+// process, as the system's own handling would. SetUnhandledExceptionFilter(nullptr) restores
+// the default actions. The previous filter is returned, null at first.
 inline constexpr int EXCEPTION_MAXIMUM_PARAMETERS = 15;
 inline constexpr LONG EXCEPTION_EXECUTE_HANDLER = 1;
 inline constexpr LONG EXCEPTION_CONTINUE_SEARCH = 0;

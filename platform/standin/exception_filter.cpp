@@ -1,0 +1,167 @@
+// SetUnhandledExceptionFilter over POSIX signals: a fault becomes the exception records of a
+// 32-bit x86 process and goes to the installed filter (mapping in win_standin.h).
+#include <signal.h>
+#include <sys/mman.h>
+#include <ucontext.h>
+
+#include "platform/standin/win_standin.h"
+
+#if !defined(__x86_64__) || !defined(__linux__)
+#error "the stand-in's exception filter reads the x86-64 Linux signal context"
+#endif
+
+namespace {
+
+constexpr int kFaultSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP};
+
+// A SIGSEGV this close to the stack pointer is the stack running out, not a stray pointer.
+constexpr uint64_t kStackOverflowReach = 64 * 1024;
+
+// Page-fault error code bits and the kernel's "SS saved" flag (asm/ucontext.h).
+constexpr uint64_t kFaultWrite = 0x2;
+constexpr uint64_t kFaultInstructionFetch = 0x10;
+constexpr unsigned long kContextHasSs = 0x2;
+
+constexpr DWORD kContextI386Full = 0x10007;
+
+constexpr size_t kAlternateStackSize = 64 * 1024;
+constexpr size_t kGuardSize = 4096;
+
+LPTOP_LEVEL_EXCEPTION_FILTER installed_filter;
+bool alternate_stack_ready;
+
+uint64_t fault_address(const siginfo_t* info) {
+    return reinterpret_cast<uint64_t>(info->si_addr);
+}
+
+bool is_stack_overflow(const siginfo_t* info, const mcontext_t& m) {
+    uint64_t fault = fault_address(info);
+    uint64_t sp = static_cast<uint64_t>(m.gregs[REG_RSP]);
+    uint64_t distance = fault > sp ? fault - sp : sp - fault;
+    return distance < kStackOverflowReach;
+}
+
+DWORD fpe_code(int si_code) {
+    switch (si_code) {
+        case FPE_INTOVF: return 0xC0000095u;
+        case FPE_FLTDIV: return 0xC000008Eu;
+        case FPE_FLTOVF: return 0xC0000091u;
+        case FPE_FLTUND: return 0xC0000093u;
+        case FPE_FLTRES: return 0xC000008Fu;
+        case FPE_FLTINV: return 0xC0000090u;
+        case FPE_FLTSUB: return 0xC000008Cu;
+        default: return 0xC0000094u;
+    }
+}
+
+DWORD exception_code(int signal, const siginfo_t* info, const mcontext_t& m) {
+    switch (signal) {
+        case SIGSEGV: return is_stack_overflow(info, m) ? 0xC00000FDu : 0xC0000005u;
+        case SIGBUS: return info->si_code == BUS_ADRALN ? 0x80000002u : 0xC0000006u;
+        case SIGFPE: return fpe_code(info->si_code);
+        case SIGILL: return info->si_code == ILL_PRVOPC ? 0xC0000096u : 0xC000001Du;
+        default: break;
+    }
+    bool stepped = info->si_code == TRAP_TRACE || info->si_code == TRAP_HWBKPT;
+    return stepped ? 0x80000004u : 0x80000003u;
+}
+
+ULONG_PTR access_kind(const mcontext_t& m) {
+    uint64_t error = static_cast<uint64_t>(m.gregs[REG_ERR]);
+    if (error & kFaultInstructionFetch) return 8;
+    if (error & kFaultWrite) return 1;
+    return 0;
+}
+
+// Windows reports a breakpoint at the int3 itself; the kernel leaves RIP after it.
+uint64_t instruction_address(int signal, const siginfo_t* info, const mcontext_t& m) {
+    uint64_t rip = static_cast<uint64_t>(m.gregs[REG_RIP]);
+    return signal == SIGTRAP && info->si_code == SI_KERNEL ? rip - 1 : rip;
+}
+
+void fill_record(int signal, const siginfo_t* info, const mcontext_t& m,
+                 EXCEPTION_RECORD* record) {
+    record->ExceptionCode = exception_code(signal, info, m);
+    record->ExceptionAddress = reinterpret_cast<LPVOID>(instruction_address(signal, info, m));
+    if (signal != SIGSEGV && signal != SIGBUS) return;
+    record->NumberParameters = 2;
+    record->ExceptionInformation[0] = access_kind(m);
+    record->ExceptionInformation[1] = static_cast<ULONG_PTR>(fault_address(info));
+}
+
+DWORD low32(greg_t value) { return static_cast<DWORD>(value); }
+
+void fill_context(const ucontext_t* uc, uint64_t address, CONTEXT* c) {
+    const greg_t* g = uc->uc_mcontext.gregs;
+    c->ContextFlags = kContextI386Full;
+    c->Eax = low32(g[REG_RAX]);
+    c->Ebx = low32(g[REG_RBX]);
+    c->Ecx = low32(g[REG_RCX]);
+    c->Edx = low32(g[REG_RDX]);
+    c->Esi = low32(g[REG_RSI]);
+    c->Edi = low32(g[REG_RDI]);
+    c->Ebp = low32(g[REG_RBP]);
+    c->Esp = low32(g[REG_RSP]);
+    c->Eip = static_cast<DWORD>(address);
+    c->EFlags = low32(g[REG_EFL]);
+    uint64_t segments = static_cast<uint64_t>(g[REG_CSGSFS]);  // cs, gs, fs, ss: 16 bits each
+    c->SegCs = segments & 0xFFFF;
+    c->SegGs = (segments >> 16) & 0xFFFF;
+    c->SegFs = (segments >> 32) & 0xFFFF;
+    c->SegSs = uc->uc_flags & kContextHasSs ? (segments >> 48) & 0xFFFF : 0;
+}
+
+void set_action(int signal, void (*handler)(int, siginfo_t*, void*)) {
+    struct sigaction action = {};
+    sigemptyset(&action.sa_mask);
+    if (handler) {
+        action.sa_sigaction = handler;
+        // NODEFER lets a fault inside the filter reach it again instead of killing the process.
+        action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_NODEFER;
+    } else {
+        action.sa_handler = SIG_DFL;
+    }
+    sigaction(signal, &action, nullptr);
+}
+
+void hand_back_to_system(int signal) {
+    set_action(signal, nullptr);
+    raise(signal);
+}
+
+void on_fault(int signal, siginfo_t* info, void* context) {
+    const ucontext_t* uc = static_cast<const ucontext_t*>(context);
+    LPTOP_LEVEL_EXCEPTION_FILTER filter = installed_filter;
+    if (!filter) return hand_back_to_system(signal);
+    EXCEPTION_RECORD record = {};
+    CONTEXT registers = {};
+    fill_record(signal, info, uc->uc_mcontext, &record);
+    fill_context(uc, reinterpret_cast<uint64_t>(record.ExceptionAddress), &registers);
+    EXCEPTION_POINTERS pointers = {&record, &registers};
+    filter(&pointers);
+    hand_back_to_system(signal);
+}
+
+// The guard page below the stack turns a runaway filter into a fatal fault instead of letting
+// it write over whatever lies below.
+void prepare_alternate_stack() {
+    if (alternate_stack_ready) return;
+    void* area = mmap(nullptr, kGuardSize + kAlternateStackSize, PROT_READ | PROT_WRITE,
+                      MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (area == MAP_FAILED) return;
+    mprotect(area, kGuardSize, PROT_NONE);
+    stack_t stack = {};
+    stack.ss_sp = static_cast<char*>(area) + kGuardSize;
+    stack.ss_size = kAlternateStackSize;
+    alternate_stack_ready = sigaltstack(&stack, nullptr) == 0;
+}
+
+}  // namespace
+
+LPTOP_LEVEL_EXCEPTION_FILTER SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter) {
+    LPTOP_LEVEL_EXCEPTION_FILTER previous = installed_filter;
+    installed_filter = filter;
+    if (filter) prepare_alternate_stack();
+    for (int signal : kFaultSignals) set_action(signal, filter ? on_fault : nullptr);
+    return previous;
+}

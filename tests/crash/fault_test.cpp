@@ -1,0 +1,207 @@
+// Real faults in the crash driver: exit code, standard error, the crash file and the timing.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "child_process.h"
+#include "literals.h"
+#include "report_reader.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+#ifdef _WIN32
+constexpr bool kNative = false;
+#else
+constexpr bool kNative = true;
+#endif
+
+std::string file_text(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class CrashDriver : public testing::Test {
+protected:
+    // A fresh directory per run: the driver's crash file lands in it.
+    std::string fresh_directory(const std::string& name) {
+        fs::path dir = fs::current_path() / "crash_runs" / name;
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        return dir.string();
+    }
+
+    ChildRun run(const std::string& name, const std::vector<std::string>& args) {
+        dir_ = fresh_directory(name);
+        ChildRun result = run_driver(args, dir_);
+        EXPECT_EQ(result.exit_code, 1);
+        EXPECT_EQ(result.output, "");
+        return result;
+    }
+
+    std::string crash_file() const { return file_text(fs::path(dir_) / plain(kCrashFileName)); }
+
+    std::vector<std::string> files_left() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir_))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+    // Standard error as prefix, separator, report, file line, separator, suffix; the report
+    // is returned.
+    std::string report_between_separators(const std::string& error, const std::string& prefix,
+                                          const std::string& file_line,
+                                          const std::string& suffix) {
+        std::string separator = with_crlf(plain(kCrashSeparatorText));
+        std::string head = prefix + separator;
+        std::string tail = file_line + separator + suffix;
+        EXPECT_EQ(error.substr(0, head.size()), head);
+        if (error.size() < head.size() + tail.size()) {
+            ADD_FAILURE() << "standard error too short:\n" << error;
+            return "";
+        }
+        EXPECT_EQ(error.substr(error.size() - tail.size()), tail);
+        return error.substr(head.size(), error.size() - head.size() - tail.size());
+    }
+
+    std::string dir_;
+};
+
+struct Fault {
+    const char* name;
+    uint32_t code;
+    const char* access;  // access-kind text, or null for no access line
+    bool native_only;
+};
+
+TEST_F(CrashDriver, EachFaultIsReportedOnStandardErrorAndInTheCrashFile) {
+    const Fault faults[] = {
+        {"read", 0xC0000005u, kAccessReadText, false},
+        {"write", 0xC0000005u, kAccessWriteText, false},
+        {"execute", 0xC0000005u, kAccessExecuteText, false},
+        {"divide", 0xC0000094u, nullptr, false},
+        {"stack", 0xC00000FDu, nullptr, false},
+        {"breakpoint", 0x80000003u, nullptr, false},
+        {"illegal", 0xC000001Du, nullptr, false},
+        {"bus", 0xC0000006u, kAccessReadText, true},
+    };
+    for (const Fault& fault : faults) {
+        if (fault.native_only && !kNative) continue;
+        SCOPED_TRACE(fault.name);
+        ChildRun result = run(fault.name, {fault.name});
+        std::string written = expanded(kCrashFileWrittenFmt, plain(kCrashFileName).c_str());
+        std::string report = report_between_separators(result.error, "", written, "");
+        EXPECT_EQ(crash_file(), report);
+        ReadReport read = read_report(report);
+        ASSERT_EQ(read.failure, "") << report;
+        EXPECT_EQ(read.code, fault.code) << report;
+        EXPECT_EQ(read.has_access, fault.access != nullptr) << report;
+        if (fault.access) EXPECT_EQ(read.access_text, plain(fault.access)) << report;
+        // The record and the register context agree on where the fault happened.
+        EXPECT_EQ(read.registers.eip, read.address) << report;
+        EXPECT_NE(read.registers.esp, 0u) << report;
+        if (fault.name == std::string("read")) EXPECT_EQ(read.access_address, 0u);
+        if (fault.name == std::string("write")) EXPECT_NE(read.access_address, 0u);
+        if (fault.name == std::string("execute")) EXPECT_EQ(read.access_address, read.address);
+    }
+}
+
+TEST_F(CrashDriver, AnExistingCrashFileIsReplacedByTheReport) {
+    dir_ = fresh_directory("replace");
+    std::ofstream(fs::path(dir_) / plain(kCrashFileName)) << std::string(20000, 'x');
+    ChildRun result = run_driver({"divide"}, dir_);
+    EXPECT_EQ(result.exit_code, 1);
+    std::string written = expanded(kCrashFileWrittenFmt, plain(kCrashFileName).c_str());
+    EXPECT_EQ(crash_file(), report_between_separators(result.error, "", written, ""));
+}
+
+TEST_F(CrashDriver, EnteringTheFilterAgainEndsTheProcessAtOnceWithoutOutput) {
+    // Natively a fault inside the filter reaches it again, which ends the process with 1.
+    // Wine never hands a fault inside a top-level filter back to it: it ends the process
+    // itself, with the code of that fault.
+    struct Case {
+        const char* how;
+        int exit_code;
+    };
+    const Case cases[] = {{"reenter", 1},
+                          {"fault", kNative ? 1 : static_cast<int>(0xC0000005u)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        dir_ = fresh_directory(std::string("reentry_") + c.how);
+        ChildRun result = run_driver({"divide", "--before", c.how, "--after"}, dir_);
+        EXPECT_EQ(result.exit_code, c.exit_code);
+        EXPECT_EQ(result.output, "");
+        EXPECT_EQ(result.error, "");
+        EXPECT_TRUE(files_left().empty());
+    }
+}
+
+TEST_F(CrashDriver, WithoutACrashFileNameOnlyStandardErrorGetsTheReport) {
+    ChildRun result = run("no_file", {"read", "--no-file"});
+    std::string report = report_between_separators(result.error, "", "", "");
+    EXPECT_EQ(read_report(report).failure, "");
+    EXPECT_TRUE(files_left().empty());
+}
+
+TEST_F(CrashDriver, TheFirstFailedCreationOfTheCrashFileIsFatal) {
+    std::string name = "missing-directory/crash.txt";
+    ChildRun result = run("create_fatal", {"read", "--file", name});
+    std::string separator = with_crlf(plain(kCrashSeparatorText));
+    std::string fatal = with_crlf(plain(kFatalHeadText)) +
+                        expanded(kCreateFailedFmt, name.c_str()) +
+                        with_crlf(plain(kFatalTailText));
+    ASSERT_GT(result.error.size(), separator.size() + fatal.size());
+    EXPECT_EQ(result.error.substr(0, separator.size()), separator);
+    EXPECT_EQ(result.error.substr(result.error.size() - fatal.size()), fatal);
+    std::string report = result.error.substr(
+        separator.size(), result.error.size() - separator.size() - fatal.size());
+    EXPECT_EQ(read_report(report).failure, "") << result.error;
+}
+
+TEST_F(CrashDriver, ALaterFailedCreationIsReportedAndTheFilterGoesOn) {
+    std::string name = "missing-directory/crash.txt";
+    ChildRun result =
+        run("create_soft", {"read", "--file", name, "--creation-failed-before", "--after"});
+    std::string failed = expanded(kCrashFileFailedFmt, name.c_str());
+    std::string report = report_between_separators(result.error, "", failed, "<after>\r\n");
+    EXPECT_EQ(read_report(report).failure, "");
+}
+
+TEST_F(CrashDriver, CallbacksFrameTheOutputAndThePausesFollowEachSeparator) {
+    struct Case {
+        const char* sleep;
+        bool delays;
+    };
+    for (const Case& c : {Case{"0", false}, Case{"400", true}}) {
+        SCOPED_TRACE(c.sleep);
+        ChildRun result = run(std::string("pause_") + c.sleep,
+                              {"divide", "--sleep", c.sleep, "--before", "mark", "--after"});
+        std::string before = "<before>\r\n", after = "<after>\r\n";
+        std::string written = expanded(kCrashFileWrittenFmt, plain(kCrashFileName).c_str());
+        std::string report = report_between_separators(result.error, before, written, after);
+        EXPECT_EQ(crash_file(), report);
+
+        size_t separator_size = with_crlf(plain(kCrashSeparatorText)).size();
+        size_t first_separator = before.size();
+        size_t second_separator = result.error.size() - after.size() - separator_size;
+        long long first_pause = arrival_ms(result, first_separator + separator_size) -
+                                arrival_ms(result, first_separator);
+        long long second_pause = arrival_ms(result, result.error.size() - after.size()) -
+                                 arrival_ms(result, second_separator);
+        if (c.delays) {
+            EXPECT_GE(first_pause, 300);
+            EXPECT_GE(second_pause, 300);
+        } else {
+            EXPECT_LT(first_pause, 200);
+            EXPECT_LT(second_pause, 200);
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+// Reads a crash report back into its values, line by line against the report's formats.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "crash/crash.h"
+#include "text/format.h"
+
+// A literal's plain text (decoded in place on first use).
+std::string plain(const char* literal);
+
+// text with every LF written as CR LF, as the program's writers put it out.
+std::string with_crlf(const std::string& text);
+
+struct ReadReport {
+    std::string failure;  // empty when the whole text was a report
+    uint32_t code = 0, address = 0;
+    std::string name;
+    bool has_access = false, has_extra = false;
+    std::string access_text;
+    uint32_t access_address = 0, extra = 0;
+    CrashValues registers = {};  // only the sixteen register fields are filled
+};
+
+// Reads text, which must be exactly one report.
+ReadReport read_report(const std::string& text);
+
+// A format of the program expanded with args, LF as CR LF.
+template <class... A>
+std::string expanded(const char* format, A... args) {
+    char buffer[2048];
+    int32_t length = format_into(buffer, sizeof buffer, format, args...);
+    return with_crlf(std::string(buffer, length));
+}
