@@ -10,22 +10,55 @@
 #   stdout, stderr, exit   the expected console output, byte for byte, and exit code
 #   out/     the files logtally must add next to the input, byte for byte; no other file
 #            may appear or change
+# and, where a case needs them:
+#   setup    a bash script run in an empty folder before logtally; what it makes is added to
+#            the inputs (big or generated logs are made here, not checked in)
+#   wrap     a bash script that runs logtally, given as "$@", in the scratch folder instead of
+#            this script, for a different console or a helper process; E2E_SCRATCH names a
+#            folder for its own files
+#   mask     a sed script applied to the actual stdout and stderr before they are compared
+#            (for numbers that differ between builds, such as addresses)
+#   skip-BUILD  the reason the case cannot run on that build (native, win32): the test is
+#            reported as skipped with that reason
+#
+# The environment gives LOGTALLY_E2E_BUILD (native or win32) and LOGTALLY_E2E_DRIVER (the
+# command that runs the platform test driver of the same build).
 # Set LOGTALLY_E2E_KEEP=1 to keep the scratch folder of a failing case.
 set -u
 case_dir=$1
 shift
+build=${LOGTALLY_E2E_BUILD:-native}
+if [ -f "$case_dir/skip-$build" ]; then
+  echo "skipped on the $build build: $(cat "$case_dir/skip-$build")"
+  exit 77
+fi
 scratch=$(mktemp -d)
-mkdir "$scratch/work" "$scratch/expected"
+mkdir "$scratch/work" "$scratch/expected" "$scratch/gen" "$scratch/helper"
 if [ -d "$case_dir/in" ]; then
   cp -RL "$case_dir/in/." "$scratch/work/"
   cp -RL "$case_dir/in/." "$scratch/expected/"
 fi
-[ -d "$case_dir/out" ] && cp -R "$case_dir/out/." "$scratch/expected/"
+if [ -f "$case_dir/setup" ]; then
+  (cd "$scratch/gen" && bash "$case_dir/setup") || { echo "setup failed"; rm -rf "$scratch"; exit 1; }
+  # Linked, not copied: a generated log may be 100 MB.
+  cp -al "$scratch/gen/." "$scratch/work/"
+  cp -al "$scratch/gen/." "$scratch/expected/"
+fi
+[ -d "$case_dir/out" ] && cp -R --remove-destination "$case_dir/out/." "$scratch/expected/"
 
 args=()
 while IFS= read -r line || [ -n "$line" ]; do args+=("$line"); done < "$case_dir/args"
-(cd "$scratch/work" && "$@" "${args[@]}" < /dev/null > "$scratch/stdout" 2> "$scratch/stderr")
+runner=()
+[ -f "$case_dir/wrap" ] && runner=(bash "$case_dir/wrap")
+(cd "$scratch/work" && E2E_SCRATCH="$scratch/helper" "${runner[@]}" "$@" "${args[@]}" \
+   < /dev/null > "$scratch/stdout" 2> "$scratch/stderr")
 echo $? > "$scratch/exit"
+if [ -f "$case_dir/mask" ]; then
+  for stream in stdout stderr; do
+    sed -f "$case_dir/mask" "$scratch/$stream" > "$scratch/$stream.masked"
+    mv "$scratch/$stream.masked" "$scratch/$stream"
+  done
+fi
 
 failed=0
 for stream in stdout stderr exit; do

@@ -1,5 +1,6 @@
 // Test driver: runs one platform service as a process of its own, so that the platform tests
-// can give it the standard handles they need and watch its output and exit code.
+// can give it the standard handles they need and watch its output and exit code. The
+// end-to-end cases use its "hold" command as the other process that keeps a log open.
 #include <cstring>
 #include <string>
 
@@ -38,6 +39,14 @@ std::string letters(int length) {
     } else if (std::strcmp(command, "open") == 0 && argument) {
         HANDLE handle;
         process_exit(open_file(argument, 0, &handle) == 0 ? 0 : 2);
+    } else if (std::strcmp(command, "hold") == 0 && argument) {
+        // Keeps the file open (exclusively, as open_file does) until standard input ends.
+        HANDLE handle;
+        if (open_file(argument, 0, &handle) != 0) process_exit(2);
+        print("held\n");
+        char byte;
+        while (read_raw(std_input, &byte, 1) == 1) {
+        }
     } else {
         process_exit(3);
     }
