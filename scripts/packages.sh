@@ -34,6 +34,11 @@ need_packages() {
 
 native_packages=(cmake ninja-build g++ googletest)
 win32_packages=(g++-mingw-w64-i686 wine wine32:i386)
+# The sanitizer build uses the native packages; the fuzz targets need clang with the
+# libFuzzer and sanitizer runtimes. util-linux gives the end-to-end cases flock, setsid and
+# unshare.
+fuzz_packages=(clang clang-14 libclang-rt-14-dev)
+e2e_packages=(util-linux)
 
 # Creates the Wine prefix once, so that tests running in parallel do not race to create it.
 prepare_wine() {

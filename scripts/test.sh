@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Builds logtally natively and as a 32-bit Windows program and runs all tests of both builds.
+# Builds logtally natively and as a 32-bit Windows program and runs all tests of both builds,
+# then the native suite again under AddressSanitizer and UBSan, then a fuzzing smoke run.
 #
 # Installs missing Debian packages when run as root. When the cross toolchain or Wine cannot
 # be had, the native tests still run and the skipped win32 suite is reported loudly; under
-# CI=true a skipped win32 suite is a failure.
+# CI=true a skipped win32 suite is a failure. FUZZ_SECONDS sets the time per fuzz target
+# (default 60; 0 skips the fuzz stage).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 
 jobs=${JOBS:-2}
+fuzz_seconds=${FUZZ_SECONDS:-60}
 
 run_preset() {
     cmake --preset "$1" >/dev/null
@@ -16,7 +19,7 @@ run_preset() {
     ctest --preset "$1"
 }
 
-need_packages "${native_packages[@]}"
+need_packages "${native_packages[@]}" "${e2e_packages[@]}"
 echo "=== native build and tests"
 run_preset native
 
@@ -29,5 +32,18 @@ else
     if [ "${CI:-}" = "true" ]; then
         echo "a skipped win32 suite fails CI" >&2
         exit 1
+    fi
+fi
+
+echo "=== native build and tests under AddressSanitizer and UBSan (native-asan)"
+run_preset native-asan
+
+if [ "$fuzz_seconds" -gt 0 ]; then
+    if need_packages "${fuzz_packages[@]}"; then
+        echo "=== fuzzing smoke run: each libFuzzer target for $fuzz_seconds s (fuzz/run.sh)"
+        bash fuzz/run.sh "$fuzz_seconds"
+    else
+        echo "!!! FUZZING SKIPPED: clang or its sanitizer runtimes are not installed !!!" >&2
+        [ "${CI:-}" = "true" ] && { echo "a skipped fuzz stage fails CI" >&2; exit 1; }
     fi
 fi
