@@ -21,6 +21,19 @@ const uintptr_t kWords[] = {
     reinterpret_cast<uintptr_t>(kLong), 100, 3, 1,
 };
 
+// Expands format into dst (capacity bytes, zero-filled, starting with a short text that %>
+// can step over) and returns the length.
+int32_t expand(char* dst, int32_t capacity, const std::string& format, int32_t prefix) {
+    std::memset(dst, 0, capacity);
+    std::memset(dst, 'p', prefix);
+    return format_text(dst, capacity, format.c_str(),
+                       FormatArgs{kWords, static_cast<int32_t>(sizeof kWords / sizeof *kWords)});
+}
+
+// Room for every expansion that is not cut; longer ones are only checked for their bounds.
+constexpr int32_t kReferenceRoom = 1 << 14;
+char reference[kReferenceRoom];
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -28,17 +41,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int32_t capacity = 1 + (data[0] | (data[1] & 0x0F) << 8);
     std::string format(reinterpret_cast<const char*>(data) + 2, size - 2);
     format = format.c_str();
-    // The destination holds capacity bytes and the prefix that %> steps over.
+    int32_t prefix = capacity - 1 > 8 ? 8 : capacity - 1;
+    // The destination holds capacity bytes, then guard bytes that must stay untouched.
     char* dst = new char[capacity + 16];
-    std::memset(dst, 'p', capacity - 1 > 8 ? 8 : capacity - 1);
-    std::memset(dst + (capacity - 1 > 8 ? 8 : capacity - 1), 0, 1);
     std::memset(dst + capacity, 'G', 16);
-    int32_t n = format_text(dst, capacity, format.c_str(),
-                            FormatArgs{kWords, static_cast<int32_t>(sizeof kWords / sizeof *kWords)});
+    int32_t n = expand(dst, capacity, format, prefix);
     if (n < 0 || n > capacity - 1) abort();
     if (dst[n] != 0 || std::strlen(dst) != static_cast<size_t>(n)) abort();
     for (int i = 0; i < 16; ++i)
         if (dst[capacity + i] != 'G') abort();
+    // A cut expansion is the start of the whole one.
+    int32_t whole = expand(reference, kReferenceRoom, format, prefix);
+    if (whole < kReferenceRoom - 1) {
+        int32_t kept = whole < capacity - 1 ? whole : capacity - 1;
+        if (n != kept || std::memcmp(dst, reference, kept) != 0) abort();
+    }
     delete[] dst;
     return 0;
 }
