@@ -9,6 +9,7 @@
 #include "text/text.h"
 
 int32_t create_fails_hard = 1;
+int32_t read_fails_hard = 1;
 
 namespace {
 
@@ -119,6 +120,14 @@ int32_t read_raw(HANDLE handle, void* destination, int32_t count) {
         return 0;
     }
     DWORD read_count = 0;
-    ReadFile(handle, destination, static_cast<DWORD>(count), &read_count, nullptr);
+    BOOL read = ReadFile(handle, destination, static_cast<DWORD>(count), &read_count, nullptr);
+    // A failed read is no end of input: reports made from the bytes before it would lack the
+    // rest of the log without a word, so the first one is fatal.
+    if (!read && read_fails_hard == 1) {
+        read_fails_hard = 0;
+        char name[kHandleNameSize];
+        handle_name(handle, name);
+        fatal_error(kReadFailedFmt, name);
+    }
     return static_cast<int32_t>(read_count);
 }

@@ -6,6 +6,7 @@
 #include "platform/win_api.h"
 
 extern int32_t create_fails_hard;  // one-shot switch, 1 until the first failed creation
+extern int32_t read_fails_hard;    // one-shot switch, 1 until the first failed read
 
 inline constexpr int32_t kReaderBufferSize = 65536;
 
@@ -31,8 +32,8 @@ int32_t close_file(HANDLE handle);
 // Prepares an empty reader on handle; returns 0.
 int32_t reader_init(LineReader* reader, HANDLE handle);
 
-// Delivers up to count bytes into destination: fewer only at end of input or after a failed
-// read.
+// Delivers up to count bytes into destination: fewer only at end of input (or after a failed
+// read once read_fails_hard is cleared).
 int32_t reader_read(LineReader* reader, void* destination, int32_t count);
 
 // Reads one line into line (size bytes, at least 1) without its LF and with every CR dropped;
@@ -40,5 +41,7 @@ int32_t reader_read(LineReader* reader, void* destination, int32_t count);
 // of input with line untouched.
 int32_t read_line(LineReader* reader, char* line, int32_t size);
 
-// One ReadFile call: the count read (0 on failure). A null handle shows a message box.
+// One ReadFile call: the count read. A null handle shows a message box and reads 0 bytes. The
+// first failed read of the process ends it with a fatal message naming the handle; later
+// ones read 0 bytes.
 int32_t read_raw(HANDLE handle, void* destination, int32_t count);

@@ -27,9 +27,13 @@ bool can_write(HANDLE handle) {
     return wrote;
 }
 
+// Whether a read of one byte through handle went through, with the fatal switch cleared.
 bool can_read(HANDLE handle) {
+    read_fails_hard = 0;
     char byte;
-    return read_raw(handle, &byte, 1) == 1;
+    bool read = read_raw(handle, &byte, 1) == 1;
+    read_fails_hard = 1;
+    return read;
 }
 
 TEST(OpeningFiles, ModesGiveTheirAccess) {
@@ -143,6 +147,29 @@ void create_after_the_switch_is_cleared() {
 TEST(CreatingFiles, LaterFailuresReturnOneSilently) {
     use_fresh_death_test_processes();
     EXPECT_EXIT(create_after_the_switch_is_cleared(), testing::ExitedWithCode(0), Exactly(""));
+}
+
+// Reads twice through a handle opened for writing only: both reads fail.
+void read_write_only_file(const char* name, bool switch_cleared) {
+    init_console();
+    if (switch_cleared) read_fails_hard = 0;
+    HANDLE handle;
+    if (open_file(name, 1, &handle) != 0) process_exit(3);
+    char byte;
+    int32_t first = read_raw(handle, &byte, 1);
+    int32_t second = read_raw(handle, &byte, 1);
+    process_exit(first == 0 && second == 0 ? 0 : 2);
+}
+
+TEST(ReadingFiles, FirstFailedReadIsFatalAndNamesTheFile) {
+    use_fresh_death_test_processes();
+    ScratchFile file("read-fails", "content");
+    std::string expected = plain(kFatalHeadText) + formatted(kReadFailedFmt, file.name()) +
+                           plain(kFatalTailText);
+    EXPECT_EXIT(read_write_only_file(file.name(), false), testing::ExitedWithCode(1),
+                Exactly(with_crlf(expected)));
+    EXPECT_EXIT(read_write_only_file(file.name(), true), testing::ExitedWithCode(0),
+                Exactly(""));
 }
 
 }  // namespace
