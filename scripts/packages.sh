@@ -32,7 +32,7 @@ need_packages() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-native_packages=(cmake ninja-build g++ googletest)
+native_packages=(cmake ninja-build g++ googletest groff-base)
 win32_packages=(g++-mingw-w64-i686 wine wine32:i386)
 
 # Creates the Wine prefix once, so that tests running in parallel do not race to create it.
