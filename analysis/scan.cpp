@@ -50,6 +50,19 @@ void warn_time_backwards() {
     print(kTimeBackwardsFmt, previous, current);
 }
 
+// The keywords in the order they are tried: the first one found decides the kind, so an
+// event line that also carries one of the first four keywords is not parsed.
+struct KindRule {
+    const char* keyword;
+    LineKind kind;
+};
+
+const KindRule kKindRules[] = {
+    {kKind1Keyword, 1}, {kKind4Keyword, 4},  {kKind3Keyword, 3},
+    {kKind2Keyword, 2}, {kKind5KeywordA, kEventLine}, {kKind5KeywordB, kEventLine},
+    {kKind8Keyword, 8}, {kKind7Keyword, 7},  {kKind9Keyword, 9},
+};
+
 }  // namespace
 
 void scan_log() {
@@ -85,14 +98,7 @@ int32_t check_timestamp_order() {
 }
 
 LineKind classify_line() {
-    const char* line = cleaned_line;
-    if (text_find(line, kKind1Keyword)) return 1;
-    if (text_find(line, kKind4Keyword)) return 4;
-    if (text_find(line, kKind3Keyword)) return 3;
-    if (text_find(line, kKind2Keyword)) return 2;
-    if (text_find(line, kKind5KeywordA) || text_find(line, kKind5KeywordB)) return kEventLine;
-    if (text_find(line, kKind8Keyword)) return 8;
-    if (text_find(line, kKind7Keyword)) return 7;
-    if (text_find(line, kKind9Keyword)) return 9;
+    for (const KindRule& rule : kKindRules)
+        if (text_find(cleaned_line, rule.keyword)) return rule.kind;
     return 0;
 }
