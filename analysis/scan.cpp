@@ -24,14 +24,14 @@ constexpr int32_t kQuotedLineMax = 1000;
 // Static rather than on the stack: 64 KiB of stack would need probing on Windows.
 LineReader reader;
 
-// Removes the first cut characters of every occurrence of pattern (plen characters long)
-// until none is left. A removal at p can only form a new occurrence that starts at most
-// plen - 1 characters before p, so the search resumes there instead of at the line start.
-void remove_pattern(char* line, const char* pattern, int32_t plen, int32_t cut) {
+// Removes all but the last character of every occurrence of pattern (length characters
+// long) until none is left. A removal at p can only form a new occurrence that starts at most
+// length - 1 characters before p, so the search resumes there instead of at the line start.
+void remove_pattern(char* line, const char* pattern, int32_t length) {
     char* from = line;
     while (char* p = text_find(from, pattern)) {
-        text_copy(p, p + cut);
-        from = p - line >= plen - 1 ? p - (plen - 1) : line;
+        text_copy(p, p + length - 1);
+        from = p - line >= length - 1 ? p - (length - 1) : line;
     }
 }
 
@@ -78,8 +78,8 @@ void scan_log() {
 
 void clean_line() {
     text_copy(cleaned_line, raw_line);
-    remove_pattern(cleaned_line, kCleanPatternA, 7, 6);
-    remove_pattern(cleaned_line, kCleanPatternB, 8, 7);
+    remove_pattern(cleaned_line, kCleanPatternA, kCleanPatternALength);
+    remove_pattern(cleaned_line, kCleanPatternB, kCleanPatternBLength);
 }
 
 int32_t check_timestamp_order() {

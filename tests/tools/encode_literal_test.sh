@@ -15,7 +15,8 @@ rows=(
     'kShort 3 "ab"'                 'kShort: the text has 2 characters, declared 3'
     'kLong 1 "ab"'                  'kLong: the text has 2 characters, declared 1'
     'kEmpty 0 ""'                   'kEmpty: the text is empty'
-    'kMarker 2 "\x85a"'             'kMarker: a text of two or more characters may not start with 0x80..0x9F'
+    'kMarker 2 "\x85a"'             'kMarker: a text of two or more characters may not hold a byte 0x80..0x9F'
+    'kInner 3 "a\n\x9f"'           'kInner: a text of two or more characters may not hold a byte 0x80..0x9F'
     'kNul 3 "a\x00b"'               'kNul: the text holds a NUL'
     'kBadEscape 2 "\q"'             'unknown escape \q'
     'kNoQuotes 3 abc'               'the text needs double quotes'
@@ -26,7 +27,8 @@ for ((i = 0; i < ${#rows[@]}; i += 2)); do
     printf '# a comment line\n\n%s\n' "$line" > "$work/table.txt"
     message=$("$encoder" "$work/table.txt" "$work" 2>&1)
     status=$?
-    if [ -z "$want" ] && [ $status -eq 0 ] && grep -q "literal_pool + 0;" "$work/literals.h"; then
+    if [ -z "$want" ] && [ $status -eq 0 ] && grep -q "literal_pool + 0;" "$work/literals.h" &&
+        grep -q "Length = " "$work/literals.h"; then
         passed=$((passed + 1))
     elif [ -n "$want" ] && [ $status -ne 0 ] && [[ "$message" == "$work/table.txt:3: error: $want" ]]; then
         passed=$((passed + 1))
