@@ -10,13 +10,7 @@
 
 namespace {
 
-// The plain lengths of the literals the parser steps over; the literal table fixes them.
-constexpr int32_t kEventMarkerLength = 12;
-constexpr int32_t kPartySeparatorLength = 4;
-constexpr int32_t kFirstIdIntroLength = 6;
-constexpr int32_t kFirstIdPrefixLength = 6;
-constexpr int32_t kSecondIdIntroLength = 5;
-constexpr int32_t kSecondIdPrefixLength = 3;
+static_assert(kEventMarkerALength == kEventMarkerBLength, "both event markers are skipped alike");
 
 ParsedEvent current_event;
 
@@ -87,7 +81,7 @@ int32_t parse_duration(const char* cursor, int64_t* duration) {
 const char* event_start(const char* line) {
     const char* marker = text_find(line, kEventMarkerA);
     if (!marker) marker = text_find(line, kEventMarkerB);
-    return marker ? marker + kEventMarkerLength : nullptr;
+    return marker ? marker + kEventMarkerALength : nullptr;
 }
 
 }  // namespace

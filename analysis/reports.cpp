@@ -42,7 +42,7 @@ void write_section(HANDLE file, const char* title, const char* header,
         if (entry.count == 0) continue;
         print_to(file, kSummaryRowFmt, i + 1, row_width, entry.name, Wide(entry.count),
                  Wide(report_minutes(entry.total)));
-        count_sum += entry.count;
+        count_sum = add_saturating(count_sum, entry.count);
         total_sum = add_saturating(total_sum, entry.total);
     }
     print_to(file, kRuleFmt, width, kRuleText);

@@ -24,14 +24,14 @@ constexpr int32_t kQuotedLineMax = 1000;
 // Static rather than on the stack: 64 KiB of stack would need probing on Windows.
 LineReader reader;
 
-// Removes the first cut characters of every occurrence of pattern (plen characters long)
-// until none is left. A removal at p can only form a new occurrence that starts at most
-// plen - 1 characters before p, so the search resumes there instead of at the line start.
-void remove_pattern(char* line, const char* pattern, int32_t plen, int32_t cut) {
+// Removes all but the last character of every occurrence of pattern (length characters
+// long) until none is left. A removal at p can only form a new occurrence that starts at most
+// length - 1 characters before p, so the search resumes there instead of at the line start.
+void remove_pattern(char* line, const char* pattern, int32_t length) {
     char* from = line;
     while (char* p = text_find(from, pattern)) {
-        text_copy(p, p + cut);
-        from = p - line >= plen - 1 ? p - (plen - 1) : line;
+        text_copy(p, p + length - 1);
+        from = p - line >= length - 1 ? p - (length - 1) : line;
     }
 }
 
@@ -50,6 +50,19 @@ void warn_time_backwards() {
     print(kTimeBackwardsFmt, previous, current);
 }
 
+// The keywords in the order they are tried: the first one found decides the kind, so an
+// event line that also carries one of the first four keywords is not parsed.
+struct KindRule {
+    const char* keyword;
+    LineKind kind;
+};
+
+const KindRule kKindRules[] = {
+    {kKind1Keyword, 1}, {kKind4Keyword, 4},  {kKind3Keyword, 3},
+    {kKind2Keyword, 2}, {kKind5KeywordA, kEventLine}, {kKind5KeywordB, kEventLine},
+    {kKind8Keyword, 8}, {kKind7Keyword, 7},  {kKind9Keyword, 9},
+};
+
 }  // namespace
 
 void scan_log() {
@@ -65,8 +78,8 @@ void scan_log() {
 
 void clean_line() {
     text_copy(cleaned_line, raw_line);
-    remove_pattern(cleaned_line, kCleanPatternA, 7, 6);
-    remove_pattern(cleaned_line, kCleanPatternB, 8, 7);
+    remove_pattern(cleaned_line, kCleanPatternA, kCleanPatternALength);
+    remove_pattern(cleaned_line, kCleanPatternB, kCleanPatternBLength);
 }
 
 int32_t check_timestamp_order() {
@@ -85,14 +98,7 @@ int32_t check_timestamp_order() {
 }
 
 LineKind classify_line() {
-    const char* line = cleaned_line;
-    if (text_find(line, kKind1Keyword)) return 1;
-    if (text_find(line, kKind4Keyword)) return 4;
-    if (text_find(line, kKind3Keyword)) return 3;
-    if (text_find(line, kKind2Keyword)) return 2;
-    if (text_find(line, kKind5KeywordA) || text_find(line, kKind5KeywordB)) return kEventLine;
-    if (text_find(line, kKind8Keyword)) return 8;
-    if (text_find(line, kKind7Keyword)) return 7;
-    if (text_find(line, kKind9Keyword)) return 9;
+    for (const KindRule& rule : kKindRules)
+        if (text_find(cleaned_line, rule.keyword)) return rule.kind;
     return 0;
 }

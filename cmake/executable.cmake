@@ -1,9 +1,9 @@
 # The logtally executable: the runtime-free start-up on Windows, the stand-in's main natively.
 if(WIN32)
   add_executable(logtally platform/start_win32.cpp)
-  # The start-up object also supplies the memory routines the compiler may call; keep the
-  # compiler from turning their loops back into calls of themselves.
-  target_compile_options(logtally PRIVATE ${PRODUCT_FLAGS} -fno-tree-loop-distribute-patterns)
+  # The start-up object also supplies the memory routines the compiler may call; the product
+  # flags keep GCC from turning their loops back into calls of themselves.
+  target_compile_options(logtally PRIVATE ${PRODUCT_FLAGS})
   target_link_options(logtally PRIVATE -nostdlib -nostartfiles -Wl,--subsystem,console
                       -Wl,--entry=_logtally_start)
   target_link_libraries(logtally PRIVATE logtally_core kernel32 user32 gcc)

@@ -13,8 +13,6 @@ int32_t read_fails_hard = 1;
 
 namespace {
 
-constexpr uint32_t kNoHandleBoxType = MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND;
-
 DWORD access_rights(uint32_t mode) {
     switch (mode) {
         case 0: return GENERIC_READ;
@@ -28,6 +26,14 @@ DWORD access_rights(uint32_t mode) {
 // elsewhere cannot be opened here.
 HANDLE open_exclusive(const char* name, DWORD rights, DWORD disposition) {
     return CreateFileA(name, rights, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Refills the buffer with one whole 64 KiB request; false at end of input or after a failed
+// read.
+bool refill(LineReader* reader) {
+    reader->cursor = 0;
+    reader->fill = read_raw(reader->handle, reader->buffer, kReaderBufferSize);
+    return reader->fill > 0;
 }
 
 }  // namespace
@@ -83,14 +89,13 @@ int32_t reader_read(LineReader* reader, void* destination, int32_t count) {
             delivered += n;
             count -= n;
         }
-        if (count == 0) break;
-        reader->cursor = 0;
-        reader->fill = read_raw(reader->handle, reader->buffer, kReaderBufferSize);
-        if (reader->fill <= 0) break;
+        if (count == 0 || !refill(reader)) break;
     }
     return delivered;
 }
 
+// Takes the bytes straight from the buffer, as reader_read would one at a time, without a call
+// per byte.
 int32_t read_line(LineReader* reader, char* line, int32_t size) {
     if (size <= 0) return 0;
     if (size == 1) {
@@ -99,11 +104,11 @@ int32_t read_line(LineReader* reader, char* line, int32_t size) {
     }
     int32_t stored = 0;
     for (;;) {
-        char byte;
-        if (reader_read(reader, &byte, 1) == 0) {
+        if (reader->cursor >= reader->fill && !refill(reader)) {
             if (stored == 0) return -1;
             break;
         }
+        char byte = reader->buffer[reader->cursor++];
         if (byte == '\n') break;
         if (byte == '\r') continue;
         line[stored++] = byte;

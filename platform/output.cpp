@@ -17,16 +17,23 @@ namespace {
 
 constexpr int32_t kPrintBufferSize = 2048;
 constexpr int32_t kMessageBoxBufferSize = 1024;
-constexpr uint32_t kNoHandleBoxType = MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND;
 
 const char kLineEnd[] = "\r\n";
 
-// The text a TextArg stands for: a character becomes a one-character text in single.
-const char* plain_text(TextArg text, char* single) {
-    if (!text.is_char()) return decode_literal(text.text());
-    single[0] = static_cast<char>(text.word);
-    single[1] = 0;
-    return single;
+// Writes text run by run through put(data, count), which returns 1 for a short write, and
+// each LF as CR LF. Empty runs are passed on too when keep_empty.
+template <class Put>
+int32_t write_runs(const char* run, bool keep_empty, Put put) {
+    int32_t status = 0;
+    while (*run != 0) {
+        const char* line_feed = text_find(run, '\n');
+        int32_t length = line_feed ? static_cast<int32_t>(line_feed - run) : text_length(run);
+        if (length > 0 || keep_empty) status |= put(run, length);
+        if (!line_feed) break;
+        status |= put(kLineEnd, 2);
+        run = line_feed + 1;
+    }
+    return status;
 }
 
 int32_t write_both(const char* data, int32_t count) {
@@ -59,33 +66,14 @@ void enable_processed_input() { change_console_mode(0, ENABLE_PROCESSED_INPUT); 
 // Every line goes out as: run to output, run to error, CR LF to output, CR LF to error.
 int32_t write_std_text(TextArg text) {
     char single[2];
-    const char* run = plain_text(text, single);
-    if (*run == 0) return 0;
-    int32_t status = 0;
-    for (;;) {
-        const char* line_feed = text_find(run, '\n');
-        int32_t length = line_feed ? static_cast<int32_t>(line_feed - run) : text_length(run);
-        status |= write_both(run, length);
-        if (!line_feed) return status;
-        status |= write_both(kLineEnd, 2);
-        run = line_feed + 1;
-        if (*run == 0) return status;
-    }
+    return write_runs(text_of(text, single), true, write_both);
 }
 
 int32_t write_text(HANDLE handle, TextArg text) {
     char single[2];
-    const char* run = plain_text(text, single);
-    int32_t status = 0;
-    while (*run != 0) {
-        const char* line_feed = text_find(run, '\n');
-        int32_t length = line_feed ? static_cast<int32_t>(line_feed - run) : text_length(run);
-        if (length > 0 && write_raw(handle, run, length) != length) status = 1;
-        if (!line_feed) break;
-        if (write_raw(handle, kLineEnd, 2) != 2) status = 1;
-        run = line_feed + 1;
-    }
-    return status;
+    return write_runs(text_of(text, single), false, [handle](const char* data, int32_t count) {
+        return static_cast<int32_t>(write_raw(handle, data, count) != count);
+    });
 }
 
 // Kept out of line so that its return address is the code address of the caller's call.

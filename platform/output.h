@@ -9,6 +9,9 @@
 #include "platform/win_api.h"
 #include "text/format.h"
 
+// The style of the message box shown for a read or write on a null handle.
+inline constexpr uint32_t kNoHandleBoxType = MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND;
+
 extern HANDLE std_input;
 extern HANDLE std_output;
 extern HANDLE std_error;

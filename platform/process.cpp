@@ -35,7 +35,9 @@ void process_exit(int32_t code) { ExitProcess(static_cast<UINT>(code)); }
 
 void fatal_error_args(const char* format, FormatArgs args) {
     write_text(std_error, kFatalHeadText);
-    char message[kFatalBufferSize];
+    // Static, not on the stack: the crash filter may get here with little stack left, and the
+    // process ends inside this call (a nested call only ever follows a finished expansion).
+    static char message[kFatalBufferSize];
     format_text(message, kFatalBufferSize, format, args);
     write_text(std_error, message);
     write_text(std_error, kFatalTailText);

@@ -27,12 +27,6 @@ void* memcpy(void* destination, const void* source, size_t count) {
     return memmove(destination, source, count);
 }
 
-size_t strlen(const char* text) {
-    size_t length = 0;
-    while (text[length] != 0) ++length;
-    return length;
-}
-
 // Windows enters with a stack aligned to 4 bytes only.
 [[gnu::force_align_arg_pointer]] void logtally_start() { program_entry(); }
 

@@ -32,7 +32,7 @@ need_packages() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-native_packages=(cmake ninja-build g++ googletest)
+native_packages=(cmake ninja-build g++ googletest groff-base)
 win32_packages=(g++-mingw-w64-i686 wine wine32:i386)
 # The sanitizer build uses the native packages; the fuzz targets need clang with the
 # libFuzzer and sanitizer runtimes. util-linux gives the end-to-end cases flock, setsid and

@@ -27,6 +27,8 @@ if need_packages "${win32_packages[@]}"; then
     prepare_wine
     echo "=== win32 build and tests (under Wine)"
     run_preset win32
+    echo "=== packages: Debian package and Windows ZIP"
+    bash tests/package/check_packages.sh
 else
     echo "!!! WIN32 TESTS SKIPPED: the mingw-w64 cross compiler or Wine is not installed !!!" >&2
     if [ "${CI:-}" = "true" ]; then

@@ -38,8 +38,7 @@ int unscramble_text(char* t) {
     return 0;
 }
 
-const char* decode_literal(const char* t) {
-    if (reinterpret_cast<uintptr_t>(t) <= 255) return t;
+const char* decode_marked_text(const char* t) {
     if (!in_literal_pool(t)) return t;
     // A failed check leaves the text as it is: it is then used unchanged.
     unscramble_text(const_cast<char*>(t));

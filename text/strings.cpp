@@ -3,20 +3,19 @@
 
 namespace {
 
-// A character argument becomes a one-character text in the caller's two bytes.
-const char* as_text(TextArg t, char* one) {
-    if (!t.is_char()) return decode_literal(t.text());
-    one[0] = static_cast<char>(t.word);
-    one[1] = 0;
-    return one;
-}
-
 int compare_bytes(uint8_t a, uint8_t b) { return a < b ? -1 : 1; }
 
 // Moves whole 4-byte units; the type may alias any storage.
 typedef uint32_t __attribute__((may_alias)) Unit;
 
 }  // namespace
+
+const char* text_of(TextArg t, char* single) {
+    if (!t.is_char()) return decode_literal(t.text());
+    single[0] = static_cast<char>(t.word);
+    single[1] = 0;
+    return single;
+}
 
 int32_t text_length(const char* t) {
     t = decode_literal(t);
@@ -27,7 +26,7 @@ int32_t text_length(const char* t) {
 
 void text_copy(char* dst, TextArg src) {
     char one[2];
-    const char* s = as_text(src, one);
+    const char* s = text_of(src, one);
     do *dst++ = *s; while (*s++);
 }
 
@@ -82,7 +81,7 @@ int text_compare_n(const char* a, const char* b, int32_t n) {
 
 void text_insert_front(char* dst, TextArg src) {
     char one[2];
-    const char* s = as_text(src, one);
+    const char* s = text_of(src, one);
     int32_t n = text_length(s);
     if (n == 0) return;
     move_bytes(dst, dst + n, text_length(dst) + 1);
@@ -116,7 +115,8 @@ void move_bytes(const void* source, void* destination, int32_t count) {
     bool units = ((from | to | static_cast<uint32_t>(count)) & 3) == 0;
     int32_t size = units ? 4 : 1;
     int32_t n = count / size;
-    // Overlapping ranges: copy away from the side the destination lies on.
+    // With the destination above the source the top goes first, otherwise the bottom, so no
+    // byte of an overlapping source is overwritten before it is moved.
     bool downward = from <= to;
     for (int32_t k = 0; k < n; ++k) {
         int32_t i = downward ? n - 1 - k : k;

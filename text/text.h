@@ -30,11 +30,19 @@ extern const uint8_t CharClass[256];
 inline bool is_blank(char c) { return CharClass[static_cast<uint8_t>(c)] & kClassBlank; }
 inline bool is_digit(char c) { return CharClass[static_cast<uint8_t>(c)] & kClassDigit; }
 
+// The out-of-line part of decode_literal for a text whose first byte is a marker: decodes it
+// in place when it lies in the literal pool; returns t.
+const char* decode_marked_text(const char* t);
+
 // Decodes a scrambled literal in place on its first use and returns t. Values 1..255 and
 // every text outside the literal pool come back unchanged and untouched. A pool text whose
 // marker disagrees with its check value is left as it is and used unchanged. t must not be
-// null.
-const char* decode_literal(const char* t);
+// null. Every text passes here, so the common case, a plain first byte, costs no call.
+inline const char* decode_literal(const char* t) {
+    if (reinterpret_cast<uintptr_t>(t) <= 255) return t;
+    uint8_t first = static_cast<uint8_t>(*t);
+    return first >= 0x80 && first <= 0x9F ? decode_marked_text(t) : t;
+}
 TextArg decode_literal(TextArg t);
 
 // Unscrambles a text in the stored form (marker, scrambled bytes, NUL) in place, wherever it
@@ -42,6 +50,10 @@ TextArg decode_literal(TextArg t);
 // carries no marker or is one character long (nothing written). Only decode_literal and the
 // tests call it.
 int unscramble_text(char* t);
+
+// The text t stands for: a text is decoded; a character becomes a one-character text in
+// single, which the caller provides (two bytes), so the character 0 gives the empty text.
+const char* text_of(TextArg t, char* single);
 
 // Byte count before the NUL of t (decoded first).
 int32_t text_length(const char* t);

@@ -3,7 +3,8 @@
 // Usage: encode_literal TABLE OUT_DIR. Each table line is "name length \"text\""; blank
 // lines and lines starting with '#' are skipped. The build stops with a message naming the
 // line when a text is empty, its length is not the declared one, it holds a NUL, or it is
-// longer than one character and starts with a byte 0x80..0x9F.
+// longer than one character and holds a byte 0x80..0x9F. Each literal kName comes with its
+// plain length as kNameLength.
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -75,9 +76,13 @@ Literal parse_line(const std::string& line, const std::string& where) {
         fail(where, lit.name + ": the text has " + std::to_string(n) +
                         " characters, declared " + std::to_string(declared));
     if (lit.plain.find('\0') != std::string::npos) fail(where, lit.name + ": the text holds a NUL");
-    unsigned char first = static_cast<unsigned char>(lit.plain[0]);
-    if (n > 1 && first >= 0x80 && first <= 0x9F)
-        fail(where, lit.name + ": a text of two or more characters may not start with 0x80..0x9F");
+    // A longer text holding a marker byte anywhere could be taken for a scrambled one when the
+    // program hands on a position inside it (the rest of a text after a line feed, say).
+    if (n > 1)
+        for (unsigned char c : lit.plain)
+            if (c >= 0x80 && c <= 0x9F)
+                fail(where, lit.name +
+                                ": a text of two or more characters may not hold a byte 0x80..0x9F");
     return lit;
 }
 
@@ -140,7 +145,8 @@ int main(int argc, char** argv) {
     for (const Literal& lit : literals) {
         std::vector<unsigned char> stored = scramble(lit.plain);
         names << "// " << comment_text(lit.plain) << "\ninline constexpr char* " << lit.name
-              << " = literal_pool + " << offset << ";\n";
+              << " = literal_pool + " << offset << ";\ninline constexpr int32_t " << lit.name
+              << "Length = " << lit.plain.size() << ";\n";
         pool << "    ";
         for (unsigned char b : stored) {
             static const char digits[] = "0123456789abcdef";
