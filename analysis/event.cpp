@@ -5,6 +5,7 @@
 #include "literals.h"
 #include "platform/output.h"
 #include "platform/process.h"
+#include "text/bytes.h"
 #include "text/text.h"
 #include "text/words.h"
 
@@ -12,10 +13,20 @@ namespace {
 
 static_assert(kEventMarkerALength == kEventMarkerBLength, "both event markers are skipped alike");
 
-ParsedEvent current_event;
+// A line and its end: every search runs from a cursor to the end.
+struct Span {
+    const char* line;
+    const char* end;
+};
 
+const char* find(const Span& span, const char* from, const char* literal, int32_t length) {
+    return find_bytes(from, static_cast<int32_t>(span.end - from), literal, length);
+}
+
+// The line's storage reaches past its NUL, and the NUL differs from every literal character,
+// so the comparison never reads a byte it could be fooled by.
 bool starts_with(const char* text, const char* literal, int32_t length) {
-    return text_compare_n(text, literal, length) == 0;
+    return same_bytes(text, literal, length);
 }
 
 // Steps over the character after a number, but never over the end of the text.
@@ -37,12 +48,13 @@ constexpr PartyForm kFirstParty{kFirstIdIntro, kFirstIdIntroLength, kFirstIdPref
 constexpr PartyForm kSecondParty{kSecondIdIntro, kSecondIdIntroLength, kSecondIdPrefix,
                                  kSecondIdPrefixLength, 6, 7, 8};
 
-// Reads one party into *id and name. Returns the cursor after it, or null with *code set.
-const char* parse_party(const char* cursor, const PartyForm& form, int32_t* id, char* name,
-                        int32_t* code) {
+// Reads one party into *id and its name. Returns the cursor after it, or null with *code set.
+const char* parse_party(const Span& span, const char* cursor, const PartyForm& form,
+                        int32_t* id, const char** name, int32_t* name_length, int32_t* code) {
     const char* end = nullptr;
-    if (const char* intro = text_find(cursor, form.intro)) {
-        text_copy_n(name, cursor, static_cast<int32_t>(intro - cursor));
+    if (const char* intro = find(span, cursor, form.intro, form.intro_length)) {
+        *name = cursor;
+        *name_length = static_cast<int32_t>(intro - cursor);
         if (parse_integer(intro + form.intro_length, &end, id) != 0) {
             *code = form.bad_named_id_code;
             return nullptr;
@@ -61,11 +73,11 @@ const char* parse_party(const char* cursor, const PartyForm& form, int32_t* id, 
 }
 
 // "[M:S]" when a ':' follows the '[' anywhere in the line, else "[N.Ns]"; no '[' gives 0.
-int32_t parse_duration(const char* cursor, int64_t* duration) {
-    const char* bracket = text_find(cursor, '[');
+int32_t parse_duration(const Span& span, const char* cursor, int64_t* duration) {
+    const char* bracket = find_byte(cursor, static_cast<int32_t>(span.end - cursor), '[');
     if (!bracket) return 0;
     const char* end = nullptr;
-    if (text_find(bracket, ':')) {
+    if (find_byte(bracket, static_cast<int32_t>(span.end - bracket), ':')) {
         int32_t minutes = 0, seconds = 0;
         if (parse_integer(bracket + 1, &end, &minutes) != 0 || *end != ':') return 9;
         if (parse_integer(end + 1, &end, &seconds) != 0 || *end != ']') return 10;
@@ -78,45 +90,110 @@ int32_t parse_duration(const char* cursor, int64_t* duration) {
     return 0;
 }
 
-const char* event_start(const char* line) {
-    const char* marker = text_find(line, kEventMarkerA);
-    if (!marker) marker = text_find(line, kEventMarkerB);
+// The first marker of the first form, else the first of the second form, searched from
+// where its keyword first stands.
+const char* event_start(const Span& span, MarkerHints hints) {
+    const char* marker = nullptr;
+    if (hints.call) marker = find(span, hints.call, kEventMarkerA, kEventMarkerALength);
+    if (!marker && hints.conf) marker = find(span, hints.conf, kEventMarkerB, kEventMarkerBLength);
     return marker ? marker + kEventMarkerALength : nullptr;
+}
+
+const char* const kEventLiterals[] = {kEventMarkerA,  kEventMarkerB,  kPartySeparator,
+                                      kFirstIdIntro,  kFirstIdPrefix, kSecondIdIntro,
+                                      kSecondIdPrefix};
+
+// The parser compares raw bytes, so its literals must be plain before the first line.
+void decode_event_literals() {
+    for (const char* literal : kEventLiterals) decode_literal(literal);
+}
+
+// An event on its way to the tallies, with copies of its names (the line does not last).
+struct PendingEvent {
+    int32_t first_id;
+    int32_t second_id;
+    int64_t duration;
+    int32_t first_name_length;
+    int32_t second_name_length;
+    char first_name[kLineBufferSize];
+    char second_name[kLineBufferSize];
+};
+
+// An event is tallied two event lines after its own. The tables are far larger than the
+// nearest caches: meanwhile its entries, then its names, are fetched from memory, while the
+// processor parses the next lines instead of waiting.
+constexpr int32_t kEventDelay = 2;
+PendingEvent pending[kEventDelay + 1];
+uint32_t events_parsed;  // events ever held; the newest is pending[(events_parsed - 1) % 3]
+uint32_t events_tallied;
+
+PendingEvent& pending_at(uint32_t number) { return pending[number % (kEventDelay + 1)]; }
+
+void hold_event(const ParsedEvent& event) {
+    PendingEvent& held = pending_at(events_parsed++);
+    held.first_id = event.first_id;
+    held.second_id = event.second_id;
+    held.duration = event.duration;
+    held.first_name_length = event.first_name_length;
+    held.second_name_length = event.second_name_length;
+    copy_bytes(held.first_name, event.first_name, event.first_name_length);
+    copy_bytes(held.second_name, event.second_name, event.second_name_length);
+    prefetch_entry(&first_party_table, held.first_id);
+    prefetch_entry(&second_party_table, held.second_id);
+}
+
+void tally_oldest() {
+    const PendingEvent& event = pending_at(events_tallied++);
+    tally_event(&first_party_table, event.first_id, event.duration, event.first_name,
+                event.first_name_length);
+    tally_event(&second_party_table, event.second_id, event.duration, event.second_name,
+                event.second_name_length);
 }
 
 }  // namespace
 
-int32_t parse_event(const char* line, ParsedEvent* event) {
-    event->first_id = event->second_id = 0;
-    event->duration = 0;
-    event->first_name[0] = event->second_name[0] = 0;
-    const char* cursor = event_start(line);
+int32_t parse_event(const char* line, int32_t length, MarkerHints hints, ParsedEvent* event) {
+    decode_event_literals();
+    *event = ParsedEvent{0, 0, 0, line, 0, line, 0};
+    const Span span{line, line + length};
+    const char* cursor = event_start(span, hints);
     if (!cursor) return 1;
     int32_t code = 0;
-    if (text_find(cursor, kPartySeparator)) {
-        cursor = parse_party(cursor, kFirstParty, &event->first_id, event->first_name, &code);
+    if (find(span, cursor, kPartySeparator, kPartySeparatorLength)) {
+        cursor = parse_party(span, cursor, kFirstParty, &event->first_id, &event->first_name,
+                             &event->first_name_length, &code);
         if (!cursor) return code;
         if (!starts_with(cursor, kPartySeparator, kPartySeparatorLength)) return 5;
         cursor += kPartySeparatorLength;
     }
-    cursor = parse_party(cursor, kSecondParty, &event->second_id, event->second_name, &code);
+    cursor = parse_party(span, cursor, kSecondParty, &event->second_id, &event->second_name,
+                         &event->second_name_length, &code);
     if (!cursor) return code;
-    return parse_duration(cursor, &event->duration);
+    return parse_duration(span, cursor, &event->duration);
 }
 
-void parse_event_line() {
-    ParsedEvent& event = current_event;
-    int32_t code = parse_event(cleaned_line, &event);
+void parse_event_line(const ScanLine& line, MarkerHints hints) {
+    ParsedEvent event;
+    int32_t code = parse_event(line.clean, line.clean_length, hints, &event);
     if (code != 0) {
-        parse_error_exit(code);
+        parse_error_exit(code, line);
         return;  // reached in the fuzz build only
     }
-    tally_event(&first_party_table, event.first_id, event.duration, event.first_name);
-    tally_event(&second_party_table, event.second_id, event.duration, event.second_name);
+    hold_event(event);
+    if (events_parsed - events_tallied > 1) {
+        const PendingEvent& previous = pending_at(events_parsed - 2);
+        prefetch_name(&first_party_table, previous.first_id);
+        prefetch_name(&second_party_table, previous.second_id);
+    }
+    if (events_parsed - events_tallied > kEventDelay) tally_oldest();
 }
 
-void parse_error_exit(int32_t code) {
-    print(kParseErrorFmt, code, Wide(line_counter), raw_line);
+void flush_events() {
+    while (events_tallied != events_parsed) tally_oldest();
+}
+
+void parse_error_exit(int32_t code, const ScanLine& line) {
+    print(kParseErrorFmt, code, Wide(line.number), line.raw);
 #ifndef LOGTALLY_PARSE_ERROR_RETURNS
     process_exit(1);
 #endif

@@ -6,27 +6,43 @@
 #include "analysis/scan.h"
 
 // One event as read from a line. The first identifier is 0 when the line names no caller.
+// The names point into the line, untrimmed, as they stand there.
 struct ParsedEvent {
     int32_t first_id;
     int32_t second_id;
-    int64_t duration;             // tenths of a second
-    char first_name[kLineSize];   // untrimmed, as it stands in the line
-    char second_name[kLineSize];
+    int64_t duration;  // tenths of a second
+    const char* first_name;
+    int32_t first_name_length;
+    const char* second_name;
+    int32_t second_name_length;
 };
 
-// Reads the event of line into event (owned by the caller; every field is set anew).
-// Returns 0, or the parse error code 1..11 and event partly filled.
-int32_t parse_event(const char* line, ParsedEvent* event);
+// Where each event marker can first stand in a line: the first position of the keyword the
+// marker starts with, or null when that keyword is absent (and so is the marker). The line
+// itself for both is always right, only slower.
+struct MarkerHints {
+    const char* call;
+    const char* conf;
+};
 
-// Parses cleaned_line and tallies its first party, then its second party, both with the
-// event's duration. A malformed line ends the process through parse_error_exit.
-void parse_event_line();
+// Reads the event of line (length characters, NUL-terminated, with kSearchSlack bytes of
+// storage after it) into event (owned by the caller; every field is set anew). Returns 0, or
+// the parse error code 1..11 and event partly filled.
+int32_t parse_event(const char* line, int32_t length, MarkerHints hints, ParsedEvent* event);
 
-// Prints the error code, the line number and the raw line, then ends the process with exit
+// Parses line's cleaned text and tallies its first party, then its second party, both with
+// the event's duration. A malformed line ends the process through parse_error_exit. The
+// tallies may wait for the next event lines: flush_events makes them complete.
+void parse_event_line(const ScanLine& line, MarkerHints hints);
+
+// Tallies every event parse_event_line still holds, in the order of their lines.
+void flush_events();
+
+// Prints the error code, the line's number and its raw text, then ends the process with exit
 // code 1; no report is written. The fuzz build alone (LOGTALLY_PARSE_ERROR_RETURNS) returns
 // after the message, so that one process can read many logs.
 #ifdef LOGTALLY_PARSE_ERROR_RETURNS
-void parse_error_exit(int32_t code);
+void parse_error_exit(int32_t code, const ScanLine& line);
 #else
-[[noreturn]] void parse_error_exit(int32_t code);
+[[noreturn]] void parse_error_exit(int32_t code, const ScanLine& line);
 #endif

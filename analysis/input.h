@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "analysis/scan.h"
 #include "platform/win_api.h"
+#include "text/limits.h"
 
 // Room of the program's directory and name as split_command_line gives them.
 inline constexpr int32_t kProgramPathSize = 261;

@@ -19,7 +19,7 @@ int32_t main_sequence() {
     print(kBannerText);
     install_crash_handler(nullptr, 0, kCrashFileName, nullptr, nullptr);
     select_input();
-    scan_log();
+    scan_log(input_handle);
     write_summary_report();
     write_second_list();
     write_first_list();

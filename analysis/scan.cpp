@@ -2,18 +2,11 @@
 #include "analysis/scan.h"
 
 #include "analysis/event.h"
-#include "analysis/input.h"
 #include "literals.h"
 #include "platform/files.h"
 #include "platform/output.h"
+#include "text/bytes.h"
 #include "text/text.h"
-#include "text/words.h"
-
-char raw_line[kLineSize];
-char cleaned_line[kLineSize];
-char previous_stamp[kStampSize];
-char previous_line[kLineSize];
-uint64_t line_counter;
 
 namespace {
 
@@ -21,84 +14,286 @@ namespace {
 // stay inside the 2047 characters a console message may have.
 constexpr int32_t kQuotedLineMax = 1000;
 
-// Static rather than on the stack: 64 KiB of stack would need probing on Windows.
-LineReader reader;
+// Every text one pass over a line looks for: the two cleaning patterns, then the kind
+// keywords in the order they are tried. The first keyword found in this order decides the
+// kind, so an event line that also carries one of the four before it is not parsed.
+struct Keyword {
+    const char* text;
+    int32_t length;
+    LineKind kind;  // 0 for a cleaning pattern
+};
 
-// Removes all but the last character of every occurrence of pattern (length characters
-// long) until none is left. A removal at p can only form a new occurrence that starts at most
-// length - 1 characters before p, so the search resumes there instead of at the line start.
-void remove_pattern(char* line, const char* pattern, int32_t length) {
-    char* from = line;
-    while (char* p = text_find(from, pattern)) {
-        text_copy(p, p + length - 1);
-        from = p - line >= length - 1 ? p - (length - 1) : line;
+enum : int32_t { kPatternA, kPatternB, kFirstKind, kCallEnded = 6, kConfEnded = 7 };
+
+const Keyword kKeywords[] = {
+    {kCleanPatternA, kCleanPatternALength, 0},
+    {kCleanPatternB, kCleanPatternBLength, 0},
+    {kKind1Keyword, kKind1KeywordLength, 1},
+    {kKind4Keyword, kKind4KeywordLength, 4},
+    {kKind3Keyword, kKind3KeywordLength, 3},
+    {kKind2Keyword, kKind2KeywordLength, 2},
+    {kKind5KeywordA, kKind5KeywordALength, kEventLine},
+    {kKind5KeywordB, kKind5KeywordBLength, kEventLine},
+    {kKind8Keyword, kKind8KeywordLength, 8},
+    {kKind7Keyword, kKind7KeywordLength, 7},
+    {kKind9Keyword, kKind9KeywordLength, 9},
+};
+constexpr int32_t kKeywordCount = sizeof kKeywords / sizeof kKeywords[0];
+
+// Every keyword is compared by its first four bytes before the rest.
+constexpr int32_t kHeadSize = 4;
+static_assert(kCleanPatternALength > kHeadSize && kCleanPatternBLength > kHeadSize &&
+                  kKind7KeywordLength > kHeadSize,
+              "the shortest keywords outlast their head");
+
+// The keywords in a form for the one pass over a line: the line is scanned for the keywords'
+// first bytes alone, and at each such byte the four bytes there are compared with the first
+// four of every keyword at once; only a keyword whose head matches is compared in full.
+struct KeywordIndex {
+    ByteSet first_bytes;
+    int32_t first_byte_count;
+    __m128i heads[3];  // the first four bytes of keyword k in lane k % 4 of heads[k / 4]
+    bool hints_hold;   // each event marker starts with its keyword, so the keyword leads to it
+    bool ready;
+};
+static_assert(kKeywordCount <= 12, "three vectors of heads");
+KeywordIndex keyword_index;
+
+// The first position of every keyword in a line, or null.
+struct Findings {
+    const char* at[kKeywordCount];
+};
+
+uint32_t head_of(const char* text) {
+    uint32_t head;
+    __builtin_memcpy(&head, text, kHeadSize);
+    return head;
+}
+
+// The distinct first bytes of the keywords; returns how many there are.
+int32_t first_bytes_of_keywords(char* firsts) {
+    int32_t count = 0;
+    for (const Keyword& k : kKeywords) {
+        int32_t i = 0;
+        while (i < count && firsts[i] != k.text[0]) ++i;
+        if (i == count) firsts[count++] = k.text[0];
+    }
+    return count;
+}
+
+// Decodes the keywords and indexes them; once per process.
+const KeywordIndex& prepare_keywords() {
+    KeywordIndex& index = keyword_index;
+    if (index.ready) return index;
+    uint32_t heads[12];
+    for (int32_t k = 0; k < 12; ++k) {
+        if (k < kKeywordCount) decode_literal(kKeywords[k].text);
+        // Unused lanes repeat the first head: a match there is never read.
+        heads[k] = head_of(kKeywords[k < kKeywordCount ? k : 0].text);
+    }
+    for (int32_t v = 0; v < 3; ++v)
+        index.heads[v] = _mm_set_epi32(static_cast<int32_t>(heads[4 * v + 3]),
+                                       static_cast<int32_t>(heads[4 * v + 2]),
+                                       static_cast<int32_t>(heads[4 * v + 1]),
+                                       static_cast<int32_t>(heads[4 * v]));
+    char firsts[kKeywordCount];
+    index.first_byte_count = first_bytes_of_keywords(firsts);
+    index.first_bytes = byte_set(firsts, index.first_byte_count);
+    index.hints_hold =
+        text_compare_n(kEventMarkerA, kKind5KeywordA, kKind5KeywordALength) == 0 &&
+        text_compare_n(kEventMarkerB, kKind5KeywordB, kKind5KeywordBLength) == 0;
+    index.ready = true;
+    return index;
+}
+
+// Bit k set when the four bytes at p are the head of keyword k.
+uint32_t matching_heads(const KeywordIndex& index, const char* p) {
+    __m128i here = _mm_set1_epi32(static_cast<int32_t>(head_of(p)));
+    uint32_t bits = 0;
+    for (int32_t v = 0; v < 3; ++v) {
+        __m128 same = _mm_castsi128_ps(_mm_cmpeq_epi32(here, index.heads[v]));
+        bits |= static_cast<uint32_t>(_mm_movemask_ps(same)) << (4 * v);
+    }
+    return bits & ((1u << kKeywordCount) - 1);
+}
+
+// Records at p every keyword that starts there, unless found before.
+void match_keywords(const KeywordIndex& index, const char* p, const char* end,
+                    Findings* found) {
+    for (uint32_t bits = matching_heads(index, p); bits; bits &= bits - 1) {
+        int32_t k = __builtin_ctz(bits);
+        const Keyword& keyword = kKeywords[k];
+        if (found->at[k] || end - p < keyword.length) continue;
+        if (same_bytes(p + kHeadSize, keyword.text + kHeadSize, keyword.length - kHeadSize))
+            found->at[k] = p;
     }
 }
 
+template <int32_t Lanes>
+void scan_for_keywords(const KeywordIndex& index, const char* line, int32_t length,
+                       Findings* found) {
+    const char* end = line + length;
+    for_each_in_set<Lanes>(line, length, index.first_bytes, [&](const char* p) {
+        match_keywords(index, p, end, found);
+        return true;
+    });
+}
+
+typedef void (*KeywordScan)(const KeywordIndex&, const char*, int32_t, Findings*);
+// By the number of distinct first bytes, so that a block costs just the compares it needs.
+const KeywordScan kKeywordScans[] = {
+    scan_for_keywords<1>, scan_for_keywords<2>, scan_for_keywords<3>, scan_for_keywords<4>,
+    scan_for_keywords<5>, scan_for_keywords<6>, scan_for_keywords<7>, scan_for_keywords<8>,
+};
+
+// Finds the first position of every keyword in one pass over the line. The line's storage
+// reaches kSearchSlack bytes past its end, so a head is read whole even at the end.
+void find_keywords(const char* line, int32_t length, Findings* found) {
+    const KeywordIndex& index = prepare_keywords();
+    *found = Findings{};
+    kKeywordScans[index.first_byte_count - 1](index, line, length, found);
+}
+
+LineKind kind_of(const Findings& found) {
+    for (int32_t k = kFirstKind; k < kKeywordCount; ++k)
+        if (found.at[k]) return kKeywords[k].kind;
+    return 0;
+}
+
+// Removes all but the last character of every occurrence of pattern (length characters
+// long) from line (line_length characters) until none is left; returns the new length. A
+// removal at p can only form a new occurrence that starts at most length - 1 characters
+// before p, so the search resumes there instead of at the line start.
+int32_t remove_pattern(char* line, int32_t line_length, const char* pattern, int32_t length) {
+    decode_literal(pattern);
+    int32_t from = 0;
+    while (const char* p = find_bytes(line + from, line_length - from, pattern, length)) {
+        int32_t at = static_cast<int32_t>(p - line);
+        line_length -= length - 1;
+        for (int32_t i = at; i <= line_length; ++i) line[i] = line[i + length - 1];
+        from = at >= length - 1 ? at - (length - 1) : 0;
+    }
+    return line_length;
+}
+
+// The cleaned copy of raw (length characters) in spare, and its length.
+const char* cleaned_copy(const char* raw, int32_t length, char* spare, int32_t* clean_length) {
+    copy_bytes(spare, raw, length + 1);
+    length = remove_pattern(spare, length, kCleanPatternA, kCleanPatternALength);
+    *clean_length = remove_pattern(spare, length, kCleanPatternB, kCleanPatternBLength);
+    return spare;
+}
+
 // A timestamp stands at the line start: at least five characters with a ':' at index 3.
-bool carries_timestamp(const char* line) {
-    return line[0] && line[1] && line[2] && line[3] == ':' && line[4];
+bool carries_timestamp(const char* line, int32_t length) {
+    return length >= 5 && line[3] == ':';
+}
+
+// A timestamp word as it compares: the word, with a '0' in front when padded.
+struct Stamp {
+    const char* word;
+    int32_t length;
+    bool padded;
+
+    int32_t size() const { return length + padded; }
+    uint8_t at(int32_t i) const {
+        return static_cast<uint8_t>(padded ? (i == 0 ? '0' : word[i - 1]) : word[i]);
+    }
+};
+
+int32_t sign_of(int32_t a, int32_t b) { return a == b ? 0 : (a < b ? -1 : 1); }
+
+// -1, 0 or 1 as stamp a sorts before, with or after b, bytes unsigned, a proper prefix first.
+// Both words lie in line storage that reaches kSearchSlack bytes past the line.
+int32_t compare_stamps(const Stamp& a, const Stamp& b) {
+    int32_t common = a.size() < b.size() ? a.size() : b.size();
+    int32_t i = 0;
+    if (a.padded == b.padded) {
+        i = first_difference(a.word, b.word, common - a.padded) + a.padded;
+    } else {
+        while (i < common && a.at(i) == b.at(i)) ++i;
+    }
+    if (i < common) return sign_of(a.at(i), b.at(i));
+    return sign_of(a.size(), b.size());
 }
 
 // Quotes both lines cut to kQuotedLineMax characters, so that the warning always fits the
 // console buffer whole, line ends included.
-void warn_time_backwards() {
+void warn_time_backwards(const char* previous_line, const char* line) {
     char previous[kQuotedLineMax + 1];
     char current[kQuotedLineMax + 1];
     text_copy_n(previous, previous_line, kQuotedLineMax);
-    text_copy_n(current, cleaned_line, kQuotedLineMax);
+    text_copy_n(current, line, kQuotedLineMax);
     print(kTimeBackwardsFmt, previous, current);
 }
 
-// The keywords in the order they are tried: the first one found decides the kind, so an
-// event line that also carries one of the first four keywords is not parsed.
-struct KindRule {
-    const char* keyword;
-    LineKind kind;
-};
+// Static rather than on the stack: 64 KiB of stack would need probing on Windows.
+LineReader reader;
+// Cleaned lines, in turn: the previous line may still be needed while the next is cleaned.
+char cleaned[2][kLineBufferSize];
+TimeOrder time_order;
 
-const KindRule kKindRules[] = {
-    {kKind1Keyword, 1}, {kKind4Keyword, 4},  {kKind3Keyword, 3},
-    {kKind2Keyword, 2}, {kKind5KeywordA, kEventLine}, {kKind5KeywordB, kEventLine},
-    {kKind8Keyword, 8}, {kKind7Keyword, 7},  {kKind9Keyword, 9},
-};
+char* spare_for(const TimeOrder& order) {
+    bool first_busy = order.line >= cleaned[0] && order.line < cleaned[0] + kLineBufferSize;
+    return cleaned[first_busy ? 1 : 0];
+}
+
+// One line through cleaning, the timestamp check and classification, and on to the parser.
+void scan_one(const LineView& raw, uint64_t number) {
+    Findings found;
+    find_keywords(raw.text, raw.length, &found);
+    ScanLine line{raw.text, raw.text, raw.length, number};
+    if (found.at[kPatternA] || found.at[kPatternB]) {
+        line.clean = cleaned_copy(raw.text, raw.length, spare_for(time_order), &line.clean_length);
+        find_keywords(line.clean, line.clean_length, &found);
+    }
+    check_timestamp_order(&time_order, line.clean, line.clean_length);
+    if (kind_of(found) != kEventLine) return;
+    MarkerHints hints{found.at[kCallEnded], found.at[kConfEnded]};
+    if (!keyword_index.hints_hold) hints = {line.clean, line.clean};
+    parse_event_line(line, hints);
+}
 
 }  // namespace
 
-void scan_log() {
-    reader_init(&reader, input_handle);
-    while (read_line(&reader, raw_line, kLineSize) != -1) {
-        line_counter += 1;
-        clean_line();
-        check_timestamp_order();
-        if (classify_line() == kEventLine) parse_event_line();
-    }
-    print(kLinesReadFmt, Wide(line_counter));
+uint64_t scan_log(HANDLE input) {
+    reader_init(&reader, input);
+    time_order = TimeOrder{"", 0, 0, false};
+    reader_hold(&reader, &time_order.line);
+    uint64_t count = 0;
+    LineView raw;
+    while (read_line_in_place(&reader, &raw) != -1) scan_one(raw, ++count);
+    flush_events();
+    print(kLinesReadFmt, Wide(count));
+    return count;
 }
 
-void clean_line() {
-    text_copy(cleaned_line, raw_line);
-    remove_pattern(cleaned_line, kCleanPatternA, kCleanPatternALength);
-    remove_pattern(cleaned_line, kCleanPatternB, kCleanPatternBLength);
+const char* clean_line(const char* raw, int32_t length, char* spare, int32_t* clean_length) {
+    bool dirty = find_bytes(raw, length, decode_literal(kCleanPatternA), kCleanPatternALength) ||
+                 find_bytes(raw, length, decode_literal(kCleanPatternB), kCleanPatternBLength);
+    *clean_length = length;
+    return dirty ? cleaned_copy(raw, length, spare, clean_length) : raw;
 }
 
-int32_t check_timestamp_order() {
-    if (!carries_timestamp(cleaned_line)) {
-        previous_stamp[0] = 0;
+int32_t check_timestamp_order(TimeOrder* order, const char* line, int32_t length) {
+    if (!carries_timestamp(line, length)) {
+        order->stamp_length = 0;
         return 0;
     }
-    char stamp[kStampSize];
-    word_copy(cleaned_line, 1, stamp);
-    if (stamp[1] == ':') text_insert_front(stamp, '0');
-    int32_t warned = text_compare(stamp, previous_stamp) < 0;
-    if (warned) warn_time_backwards();
-    text_copy(previous_line, cleaned_line);
-    text_copy(previous_stamp, stamp);
+    // Index 3 is ':', so the first word starts within the first four characters.
+    const char* word = skip_blanks(line);
+    const char* word_end = find_blank(word, static_cast<int32_t>(line + length - word));
+    if (!word_end) word_end = line + length;
+    Stamp stamp{word, static_cast<int32_t>(word_end - word), word[1] == ':'};
+    Stamp previous{order->line + order->stamp_start, order->stamp_length, order->padded};
+    int32_t warned = order->stamp_length > 0 && compare_stamps(stamp, previous) < 0;
+    if (warned) warn_time_backwards(order->line, line);
+    *order = TimeOrder{line, static_cast<int32_t>(word - line), stamp.length, stamp.padded};
     return warned;
 }
 
-LineKind classify_line() {
-    for (const KindRule& rule : kKindRules)
-        if (text_find(cleaned_line, rule.keyword)) return rule.kind;
-    return 0;
+LineKind classify_line(const char* line, int32_t length) {
+    Findings found;
+    find_keywords(line, length, &found);
+    return kind_of(found);
 }

@@ -3,38 +3,46 @@
 
 #include <cstdint>
 
-// Room of a line buffer: 1023 characters and the NUL.
-inline constexpr int32_t kLineSize = 1024;
-
-// Room of a timestamp word: a whole line, one '0' put in front of a one-digit hour, the NUL.
-inline constexpr int32_t kStampSize = kLineSize + 1;
-
-// The line as read, without CR and LF; the event parser quotes it in its error message.
-extern char raw_line[kLineSize];
-// The line after cleaning: every later step works on it.
-extern char cleaned_line[kLineSize];
-// The zero-padded leading timestamp of the last line that carried one, or "".
-extern char previous_stamp[kStampSize];
-// The cleaned text of the last line that carried a timestamp, or "".
-extern char previous_line[kLineSize];
-// Lines read so far; the first line is number 1.
-extern uint64_t line_counter;
+#include "platform/win_api.h"
+#include "text/limits.h"
 
 // What classify_line finds in a line; 0 is a line without any keyword, 6 never occurs.
 typedef int32_t LineKind;
 inline constexpr LineKind kEventLine = 5;
 
-// Reads the input log from its current position to its end, hands event lines to the
-// parser, then prints how many lines were read. A parse error ends the process instead.
-void scan_log();
+// A line on its way through the loop: the text as read (quoted by a parse error) and the
+// cleaned text every later step works on. Both are NUL-terminated with kSearchSlack bytes of
+// storage after the NUL; clean is raw itself when cleaning changed nothing.
+struct ScanLine {
+    const char* raw;
+    const char* clean;
+    int32_t clean_length;
+    uint64_t number;  // the first line of the log is number 1
+};
 
-// Copies raw_line into cleaned_line and removes the two fixed patterns until none is left.
-void clean_line();
+// The last line that carried a timestamp, kept by reference, and where its timestamp word
+// stands in it. A one-digit hour compares as if a '0' stood in front of it.
+struct TimeOrder {
+    const char* line;      // its cleaned text; "" at the start
+    int32_t stamp_start;   // the word's offset in line
+    int32_t stamp_length;  // 0 when the last line read carried no timestamp
+    bool padded;           // the word's second character is ':'
+};
 
-// Warns when the leading timestamp of cleaned_line sorts before the previous one and keeps
-// it for the next line; a line without a timestamp forgets the previous one. Returns 1 when
-// the warning was printed, else 0.
-int32_t check_timestamp_order();
+// Reads input from its current position to its end, hands event lines to the parser, then
+// prints how many lines were read and returns that count. A parse error ends the process.
+uint64_t scan_log(HANDLE input);
 
-// The kind of cleaned_line, by the first keyword found in a fixed order.
-LineKind classify_line();
+// The cleaned form of raw (length characters): raw itself when neither pattern occurs, else a
+// copy in spare (kLineBufferSize bytes, owned by the caller) with the patterns removed until
+// none is left. *clean_length gets the result's length.
+const char* clean_line(const char* raw, int32_t length, char* spare, int32_t* clean_length);
+
+// Warns when the leading timestamp of line sorts before order's and keeps it, with the line,
+// for the next line; a line without a timestamp forgets the previous stamp. The line must stay
+// readable while order refers to it. Returns 1 when the warning was printed, else 0.
+int32_t check_timestamp_order(TimeOrder* order, const char* line, int32_t length);
+
+// The kind of line (length characters, searchable storage), by the first keyword found in a
+// fixed order.
+LineKind classify_line(const char* line, int32_t length);

@@ -2,6 +2,7 @@
 #include "analysis/tally.h"
 
 #include "platform/process.h"
+#include "text/bytes.h"
 #include "text/text.h"
 
 TallyTable first_party_table;
@@ -10,38 +11,143 @@ NameArena name_arena;
 
 namespace {
 
-// The name of every entry that was counted but never named.
-char empty_name[1];
+// What the arena stores before each name: the bytes the copy may use (its NUL included) and
+// the name's length. An entry's name always points just after its cell.
+struct NameCell {
+    uint16_t room;
+    uint16_t length;
+};
+constexpr int32_t kCellSize = sizeof(NameCell);
+
+// The smallest room given a copy: a name that changes a little still fits its old copy.
+constexpr int32_t kLeastRoom = 16;
+// A region after a compaction has this much room for every byte its names take, so that the
+// next compaction is far: the moves then cost a constant share of the bytes interned.
+constexpr int32_t kRegionHeadroom = 2;
+constexpr uint32_t kLeastRegionSize = 65536;
+
+// The name of every entry that was counted but never named: a cell without room.
+struct EmptyName {
+    NameCell cell;
+    char text[4];
+} empty_name;
+
+NameCell* cell_of(const char* name) {
+    return reinterpret_cast<NameCell*>(const_cast<char*>(name) - kCellSize);
+}
+
+TallyTable* const kTables[] = {&first_party_table, &second_party_table};
+
+bool in_arena(const char* name) { return name && name != empty_name.text; }
+
+// Room for a name of length characters: a power of two, at least kLeastRoom.
+int32_t room_for(int32_t length) {
+    int32_t room = kLeastRoom;
+    while (room < length + 1) room *= 2;
+    return room;
+}
+
+// Bytes the cells of both tables' names take.
+int64_t live_bytes() {
+    int64_t bytes = 0;
+    for (const TallyTable* table : kTables)
+        for (const TallyEntry& entry : table->entry)
+            if (in_arena(entry.name)) bytes += kCellSize + cell_of(entry.name)->room;
+    return bytes;
+}
+
+// Moves every name the tables use into region, in table order; returns the next free byte.
+char* move_names(char* region) {
+    for (TallyTable* table : kTables)
+        for (TallyEntry& entry : table->entry) {
+            if (!in_arena(entry.name)) continue;
+            const NameCell* cell = cell_of(entry.name);
+            int32_t size = kCellSize + cell->room;
+            copy_bytes(region, reinterpret_cast<const char*>(cell), size);
+            entry.name = region + kCellSize;
+            region += size;
+        }
+    return region;
+}
+
+// Makes room for a cell of size bytes: the names in use move to a new region with headroom
+// and the old region goes back to the system.
+void compact_arena(int32_t size) {
+    int64_t wanted = (live_bytes() + size) * kRegionHeadroom;
+    uint32_t region_size = wanted < kLeastRegionSize ? kLeastRegionSize
+                                                     : static_cast<uint32_t>(wanted);
+    char* region = static_cast<char*>(page_alloc(region_size));
+    char* old = name_arena.base;
+    name_arena.next = move_names(region);
+    name_arena.base = region;
+    name_arena.end = region + region_size;
+    if (old) page_free(old);
+}
+
+// A new cell with room for length characters, holding name.
+const char* intern_name(const char* name, int32_t length) {
+    int32_t room = room_for(length);
+    int32_t size = kCellSize + room;
+    if (name_arena.end - name_arena.next < size) compact_arena(size);
+    NameCell* cell = reinterpret_cast<NameCell*>(name_arena.next);
+    name_arena.next += size;
+    cell->room = static_cast<uint16_t>(room);
+    char* text = reinterpret_cast<char*>(cell) + kCellSize;
+    cell->length = static_cast<uint16_t>(length);
+    copy_bytes(text, name, length);
+    text[length] = 0;
+    return text;
+}
+
+// Gives entry the name: in place when its own copy has the room, else in a new copy.
+void rename_entry(TallyEntry* entry, const char* name, int32_t length) {
+    if (!in_arena(entry->name) || cell_of(entry->name)->room < length + 1) {
+        entry->name = intern_name(name, length);
+        return;
+    }
+    char* text = const_cast<char*>(entry->name);
+    cell_of(text)->length = static_cast<uint16_t>(length);
+    copy_bytes(text, name, length);
+    text[length] = 0;
+}
+
+bool same_name(const char* stored, const char* name, int32_t length) {
+    return cell_of(stored)->length == length && same_bytes(stored, name, length);
+}
 
 }  // namespace
 
 void name_arena_init() {
-    name_arena.next = static_cast<char*>(page_alloc(kArenaRegionSize));
-    name_arena.end = name_arena.next + kArenaRegionSize;
+    name_arena.base = static_cast<char*>(page_alloc(kArenaRegionSize));
+    name_arena.next = name_arena.base;
+    name_arena.end = name_arena.base + kArenaRegionSize;
 }
 
-const char* intern_name(const char* text) {
-    int32_t size = text_length(text) + 1;
-    // Names already handed out stay where they are; the rest of the old region is left unused.
-    if (name_arena.end - name_arena.next < size) name_arena_init();
-    char* copy = name_arena.next;
-    text_copy(copy, text);
-    name_arena.next += size;
-    return copy;
-}
+int64_t name_arena_size() { return name_arena.end - name_arena.base; }
 
-void tally_event(TallyTable* table, int32_t identifier, int64_t duration, char* name) {
+void tally_event(TallyTable* table, int32_t identifier, int64_t duration, const char* name,
+                 int32_t length) {
     if (identifier < 1 || identifier > kTallySize) return;
     TallyEntry& entry = table->entry[identifier - 1];
     entry.count += 1;
     entry.total = add_saturating(entry.total, duration);
-    if (!entry.name) entry.name = empty_name;
-    trim_leading(name);
-    trim_trailing(name);
-    int32_t length = text_length(name);
+    if (!entry.name) entry.name = empty_name.text;
+    while (length > 0 && is_blank(*name)) ++name, --length;
+    while (length > 0 && is_blank(name[length - 1])) --length;
     if (length > table->longest_name) table->longest_name = length;
-    if (length == 0) return;
-    if (text_compare(name, entry.name) != 0) entry.name = intern_name(name);
+    if (length == 0 || same_name(entry.name, name, length)) return;
+    rename_entry(&entry, name, length);
+}
+
+void prefetch_entry(const TallyTable* table, int32_t identifier) {
+    if (identifier < 1 || identifier > kTallySize) return;
+    __builtin_prefetch(&table->entry[identifier - 1], 1);
+}
+
+void prefetch_name(const TallyTable* table, int32_t identifier) {
+    if (identifier < 1 || identifier > kTallySize) return;
+    const char* name = table->entry[identifier - 1].name;
+    if (in_arena(name)) __builtin_prefetch(cell_of(name), 1);
 }
 
 int64_t add_saturating(int64_t a, int64_t b) {

@@ -6,7 +6,7 @@
 // Identifiers run from 1 to kTallySize; identifier i lives at index i - 1.
 inline constexpr int32_t kTallySize = 65535;
 
-// Size of one arena region; a full region is followed by another of the same size.
+// Size of the first arena region.
 inline constexpr uint32_t kArenaRegionSize = 0xA00000;
 
 // One identifier's tally, all zero at load. Count and total are 64-bit so that a large log
@@ -27,9 +27,13 @@ struct TallyTable {
 extern TallyTable first_party_table;
 extern TallyTable second_party_table;
 
-// The name arena: the next free byte and the end of the current region. Both are null until
-// name_arena_init; a test may point them at a small buffer of its own.
+// The name arena: the region names are copied into, its next free byte and its end. All are
+// null until name_arena_init. Each copy keeps its room, so that a later name that fits
+// replaces it in place; when the region is full, the names the tables still use move to a
+// new region sized for them, and the old one is given back. Memory so follows the names the
+// tables hold, not the number of times they change.
 struct NameArena {
+    char* base;
     char* next;
     char* end;
 };
@@ -38,14 +42,21 @@ extern NameArena name_arena;
 // Takes the first arena region with page_alloc, which ends the process if it cannot.
 void name_arena_init();
 
-// Copies text and its NUL into the arena and returns the copy, which stays valid for the
-// rest of the run. A text that no longer fits the current region goes into a new one.
-const char* intern_name(const char* text);
+// Bytes of arena region the process holds now.
+int64_t name_arena_size();
 
 // Counts one event of duration (tenths of a second) for identifier; identifiers outside
-// 1..kTallySize are ignored. name is trimmed in place (owned by the caller) and, when not
-// empty and different from the entry's name, interned as the entry's new name.
-void tally_event(TallyTable* table, int32_t identifier, int64_t duration, char* name);
+// 1..kTallySize are ignored. name (length characters, owned by the caller, left as it is) is
+// trimmed and, when not empty and different from the entry's name, becomes the entry's name.
+void tally_event(TallyTable* table, int32_t identifier, int64_t duration, const char* name,
+                 int32_t length);
+
+// Asks the processor to fetch identifier's entry of table early (the tables are too large for
+// the nearest caches); nothing for an identifier outside 1..kTallySize.
+void prefetch_entry(const TallyTable* table, int32_t identifier);
+
+// Asks for identifier's name copy early; its entry should have been fetched before.
+void prefetch_name(const TallyTable* table, int32_t identifier);
 
 // a + b, held at the largest or smallest 64-bit value instead of wrapping.
 int64_t add_saturating(int64_t a, int64_t b);

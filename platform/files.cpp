@@ -6,6 +6,7 @@
 #include "platform/handles.h"
 #include "platform/output.h"
 #include "platform/process.h"
+#include "text/bytes.h"
 #include "text/text.h"
 
 int32_t create_fails_hard = 1;
@@ -28,12 +29,43 @@ HANDLE open_exclusive(const char* name, DWORD rights, DWORD disposition) {
     return CreateFileA(name, rights, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+bool inside(const char* p, const char* storage, int32_t size) {
+    return p >= storage && p < storage + size;
+}
+
+// The held line lies in the buffer that the next refill overwrites: it moves first.
+void keep_held_line(LineReader* reader) {
+    if (!reader->held || !*reader->held) return;
+    if (!inside(*reader->held, reader->buffer, sizeof reader->buffer)) return;
+    text_copy(reader->held_copy, *reader->held);
+    *reader->held = reader->held_copy;
+}
+
 // Refills the buffer with one whole 64 KiB request; false at end of input or after a failed
 // read.
 bool refill(LineReader* reader) {
+    keep_held_line(reader);
     reader->cursor = 0;
     reader->fill = read_raw(reader->handle, reader->buffer, kReaderBufferSize);
     return reader->fill > 0;
+}
+
+// The bytes that end a run of plain line characters, and those that keep a line from being
+// handed out in place; set up by reader_init.
+ByteSet line_breaks;
+ByteSet line_stops;
+
+void prepare_byte_sets() {
+    static const char kStops[] = {'\n', '\r', '\0'};
+    line_breaks = byte_set(kStops, 2);
+    line_stops = byte_set(kStops, 3);
+}
+
+// The assembly buffer that does not hold the caller's held line.
+char* free_assembly_buffer(LineReader* reader) {
+    const char* held = reader->held ? *reader->held : nullptr;
+    bool first_busy = held && inside(held, reader->assembled[0], kLineBufferSize);
+    return reader->assembled[first_busy ? 1 : 0];
 }
 
 }  // namespace
@@ -72,6 +104,8 @@ int32_t reader_init(LineReader* reader, HANDLE handle) {
     reader->handle = handle;
     reader->fill = 0;
     reader->cursor = 0;
+    reader->held = nullptr;
+    prepare_byte_sets();
     return 0;
 }
 
@@ -94,8 +128,8 @@ int32_t reader_read(LineReader* reader, void* destination, int32_t count) {
     return delivered;
 }
 
-// Takes the bytes straight from the buffer, as reader_read would one at a time, without a call
-// per byte.
+// Moves whole runs between line breaks out of the buffer: the same bytes as taking one byte at
+// a time, storing all but CR and stopping after LF or at size - 1 stored characters.
 int32_t read_line(LineReader* reader, char* line, int32_t size) {
     if (size <= 0) return 0;
     if (size == 1) {
@@ -103,20 +137,48 @@ int32_t read_line(LineReader* reader, char* line, int32_t size) {
         return 0;
     }
     int32_t stored = 0;
-    for (;;) {
+    while (stored < size - 1) {
         if (reader->cursor >= reader->fill && !refill(reader)) {
             if (stored == 0) return -1;
             break;
         }
-        char byte = reader->buffer[reader->cursor++];
-        if (byte == '\n') break;
-        if (byte == '\r') continue;
-        line[stored++] = byte;
-        if (stored == size - 1) break;
+        const char* from = reader->buffer + reader->cursor;
+        int32_t reach = reader->fill - reader->cursor;
+        if (reach > size - 1 - stored) reach = size - 1 - stored;
+        const char* stop = find_in_set<2>(from, reach, line_breaks);
+        int32_t run = stop ? static_cast<int32_t>(stop - from) : reach;
+        copy_bytes(line + stored, from, run);
+        stored += run;
+        reader->cursor += run;
+        if (!stop) continue;
+        reader->cursor += 1;
+        if (*stop == '\n') break;
     }
     line[stored] = 0;
     return stored;
 }
+
+int32_t read_line_in_place(LineReader* reader, LineView* line) {
+    char* start = reader->buffer + reader->cursor;
+    int32_t reach = reader->fill - reader->cursor;
+    if (reach > kLineSize - 1) reach = kLineSize - 1;
+    char* end = const_cast<char*>(find_in_set<3>(start, reach, line_stops));
+    if (end && *end == '\n') {
+        *end = 0;
+        line->text = start;
+        line->length = static_cast<int32_t>(end - start);
+        reader->cursor += line->length + 1;
+        return 0;
+    }
+    // A CR or NUL, a line cut by the end of the buffer, or one of 1023 characters or more.
+    char* assembled = free_assembly_buffer(reader);
+    if (read_line(reader, assembled, kLineSize) == -1) return -1;
+    line->text = assembled;
+    line->length = text_length(assembled);
+    return 0;
+}
+
+void reader_hold(LineReader* reader, const char** slot) { reader->held = slot; }
 
 int32_t read_raw(HANDLE handle, void* destination, int32_t count) {
     if (handle == 0) {

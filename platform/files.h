@@ -4,18 +4,29 @@
 #include <cstdint>
 
 #include "platform/win_api.h"
+#include "text/limits.h"
 
 extern int32_t create_fails_hard;  // one-shot switch, 1 until the first failed creation
 extern int32_t read_fails_hard;    // one-shot switch, 1 until the first failed read
 
 inline constexpr int32_t kReaderBufferSize = 65536;
 
-// A 64 KiB read buffer on a handle, owned by the caller.
+// A 64 KiB read buffer on a handle, owned by the caller. Lines are handed out in place where
+// they can be; the other storage holds lines that had to be assembled.
 struct LineReader {
     HANDLE handle;
     int32_t fill;     // valid bytes in buffer
     int32_t cursor;   // next byte to deliver
-    char buffer[kReaderBufferSize];
+    const char** held;                   // a line the caller still needs (reader_hold), or null
+    char held_copy[kLineBufferSize];     // where that line moves when a refill would overwrite it
+    char assembled[2][kLineBufferSize];  // lines with CR or cut by a refill, in turn
+    char buffer[kReaderBufferSize + kSearchSlack];
+};
+
+// One line as read_line_in_place hands it out: NUL-terminated, without its LF and CRs.
+struct LineView {
+    char* text;      // in the reader's storage: valid until the next read from the reader
+    int32_t length;  // characters before the first NUL
 };
 
 // Opens an existing file for mode 0 read, 1 write, 2 both (other values: access mask as is),
@@ -40,6 +51,17 @@ int32_t reader_read(LineReader* reader, void* destination, int32_t count);
 // a line longer than size - 1 is split. Returns the bytes stored (a NUL counts), or -1 at end
 // of input with line untouched.
 int32_t read_line(LineReader* reader, char* line, int32_t size);
+
+// Reads the next line as read_line(reader, ..., kLineSize) would, but hands it out where it
+// lies in the buffer when it can: a line without CR that ends in the buffer is terminated over
+// its LF. Returns 0 with *line set, or -1 at end of input. Every line has kSearchSlack bytes
+// of storage after its NUL, so the byte searches may run over it.
+int32_t read_line_in_place(LineReader* reader, LineView* line);
+
+// Keeps the line *slot points at readable across later reads: when a refill would overwrite
+// it, the reader copies it to its own storage and points *slot there. The slot (owned by the
+// caller) stays registered until the next reader_init; null in *slot holds nothing.
+void reader_hold(LineReader* reader, const char** slot);
 
 // One ReadFile call: the count read. A null handle shows a message box and reads 0 bytes. The
 // first failed read of the process ends it with a fatal message naming the handle; later

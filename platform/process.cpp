@@ -62,6 +62,8 @@ void* page_alloc(uint32_t size) {
     fatal_error(kPageAllocFailedFmt, size, aligned);
 }
 
+int32_t page_free(void* region) { return VirtualFree(region, 0, MEM_RELEASE) ? 0 : 1; }
+
 int32_t set_priority_normal() { return set_priority(NORMAL_PRIORITY_CLASS); }
 
 int32_t set_priority_high() { return set_priority(HIGH_PRIORITY_CLASS); }

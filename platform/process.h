@@ -24,6 +24,10 @@ template <class... A>
 // Never returns null.
 void* page_alloc(uint32_t size);
 
+// Gives a region from page_alloc back to the system; 1 when the system refused (the region
+// then stays), else 0.
+int32_t page_free(void* region);
+
 // Set the priority class of this process; each returns SetPriorityClass's success flag.
 int32_t set_priority_normal();
 int32_t set_priority_high();

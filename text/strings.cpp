@@ -103,11 +103,6 @@ void trim_trailing(char* t) {
     while (n > 0 && is_blank(t[n - 1])) t[--n] = 0;
 }
 
-const char* skip_blanks(const char* t) {
-    while (is_blank(*t)) ++t;
-    return t;
-}
-
 void move_bytes(const void* source, void* destination, int32_t count) {
     if (count <= 0) return;
     uintptr_t from = reinterpret_cast<uintptr_t>(source);

@@ -28,7 +28,8 @@ enum : uint8_t {
 extern const uint8_t CharClass[256];
 
 inline bool is_blank(char c) { return CharClass[static_cast<uint8_t>(c)] & kClassBlank; }
-inline bool is_digit(char c) { return CharClass[static_cast<uint8_t>(c)] & kClassDigit; }
+// The digits are exactly '0'..'9', so no table is needed.
+inline bool is_digit(char c) { return static_cast<uint8_t>(c - '0') < 10; }
 
 // The out-of-line part of decode_literal for a text whose first byte is a marker: decodes it
 // in place when it lies in the literal pool; returns t.
@@ -96,7 +97,10 @@ void trim_leading(char* t);
 void trim_trailing(char* t);
 
 // First non-blank position at or after t: possibly the NUL. Nothing is decoded.
-const char* skip_blanks(const char* t);
+inline const char* skip_blanks(const char* t) {
+    while (is_blank(*t)) ++t;
+    return t;
+}
 inline char* skip_blanks(char* t) {
     return const_cast<char*>(skip_blanks(static_cast<const char*>(t)));
 }

@@ -8,8 +8,6 @@ namespace {
 
 inline constexpr int32_t kMaxFixedDigits = 80;
 inline constexpr int32_t kMaxPlaces = 9;
-inline constexpr int32_t kInt32Min = -2147483647 - 1;
-inline constexpr int32_t kInt32Max = 2147483647;
 
 const char* skip_digits(const char* p, int32_t* count) {
     while (is_digit(*p)) {
@@ -71,53 +69,56 @@ int parse_integer(const char* text, const char** end, int32_t* value) {
     bool negative = *p == '-';
     if (negative) ++p;
     const char* digits = p;
-    // Built below zero, so that -2147483648, which has no positive counterpart, reads.
-    int32_t v = 0;
+    // The magnitude may reach 2^31 only with a '-' in front; 64 bits hold one digit more.
+    uint64_t limit = negative ? 2147483648u : 2147483647u;
+    uint64_t magnitude = 0;
     for (; is_digit(*p); ++p) {
-        int32_t d = *p - '0';
-        if (v < (kInt32Min + d) / 10) return 1;
-        v = v * 10 - d;
-    }
-    if (!negative && p != digits) {
-        if (v == kInt32Min) return 1;
-        v = -v;
+        magnitude = magnitude * 10 + static_cast<uint64_t>(*p - '0');
+        if (magnitude > limit) return 1;
     }
     if (end) *end = p;
-    if (value) *value = v;
+    if (value) *value = static_cast<int32_t>(negative ? 0 - magnitude : magnitude);
     return p == digits ? 2 : 0;
+}
+
+// Reads digits into the magnitude m, one at a time; false when m passes limit.
+bool add_digits(const char* digits, int32_t count, uint64_t limit, uint64_t* m) {
+    for (int32_t i = 0; i < count; ++i) {
+        *m = *m * 10 + static_cast<uint64_t>(digits[i] - '0');
+        if (*m > limit) return false;
+    }
+    return true;
 }
 
 int parse_fixed(const char* text, const char** end, int32_t places, int32_t* value) {
     const char* start = skip_blanks(text);
-    const char* p = start + (*start == '-');
-    int32_t digits = 0;
-    p = skip_digits(p, &digits);
-    if (*p == '.') p = skip_digits(p + 1, &digits);
+    bool negative = *start == '-';
+    int32_t whole_digits = 0, fraction_digits = 0;
+    const char* p = skip_digits(start + negative, &whole_digits);
+    const char* fraction = p;
+    if (*p == '.') p = skip_digits(fraction = p + 1, &fraction_digits);
     if (end) *end = p;
-    if (digits > kMaxFixedDigits) return 1;
-    if (digits == 0) return 2;
+    if (whole_digits + fraction_digits > kMaxFixedDigits) return 1;
+    if (whole_digits + fraction_digits == 0) return 2;
     if (places < 0) places = 0;
     if (places > kMaxPlaces) places = kMaxPlaces;
+    // With no digit before the point and none kept after it, no number is left to read.
+    if (whole_digits + places == 0) return 2;
 
-    // Sign, 80 digits, the point, ten pad digits and the NUL.
-    char work[100];
-    text_copy_n(work, start, static_cast<int32_t>(p - start));
-    if (!text_find(work, '.')) text_append(work, '.');
-    text_append(work, kFractionPadText);
-    char* fraction = text_find(work, '.') + 1;
-    bool round_up = fraction[places] >= '5';
-    fraction[places] = 0;
-    text_copy(fraction - 1, fraction);
-
-    int32_t v = 0;
-    int result = parse_integer(work, nullptr, &v);
-    if (result != 0) return result;
-    if (round_up) {
-        bool negative = *start == '-';
+    // The value times 10^places: the whole digits, then places fraction digits padded with
+    // zeros; the digit after them rounds half away from zero.
+    uint64_t limit = negative ? 2147483648u : 2147483647u;
+    uint64_t m = 0;
+    if (!add_digits(start + negative, whole_digits, limit, &m)) return 1;
+    int32_t kept = places < fraction_digits ? places : fraction_digits;
+    if (!add_digits(fraction, kept, limit, &m)) return 1;
+    for (int32_t i = kept; i < places; ++i)
+        if ((m *= 10) > limit) return 1;
+    if (places < fraction_digits && fraction[places] >= '5') {
         // A carry past the 32-bit range is a value too large, not a wrapped one.
-        if (v == (negative ? kInt32Min : kInt32Max)) return 1;
-        v += negative ? -1 : 1;
+        if (m == limit) return 1;
+        m += 1;
     }
-    if (value) *value = v;
+    if (value) *value = static_cast<int32_t>(negative ? 0 - m : m);
     return 0;
 }

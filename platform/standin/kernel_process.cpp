@@ -121,12 +121,44 @@ void GetSystemInfo(LPSYSTEM_INFO info) {
     info->dwNumberOfProcessors = static_cast<DWORD>(sysconf(_SC_NPROCESSORS_ONLN));
 }
 
+namespace {
+
+// The live regions and their sizes: munmap needs the size that VirtualFree is not given.
+struct Region {
+    void* address;
+    size_t size;
+};
+Region regions[256];
+
+void remember_region(void* address, size_t size) {
+    for (Region& r : regions)
+        if (!r.address) {
+            r = {address, size};
+            return;
+        }
+}
+
+}  // namespace
+
 LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protection) {
     if (address != nullptr || size == 0 || protection != PAGE_READWRITE) return nullptr;
     if ((type & (MEM_RESERVE | MEM_COMMIT)) == 0) return nullptr;
     int access = (type & MEM_COMMIT) ? PROT_READ | PROT_WRITE : PROT_NONE;
     void* region = mmap(nullptr, size, access, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    return region == MAP_FAILED ? nullptr : region;
+    if (region == MAP_FAILED) return nullptr;
+    remember_region(region, size);
+    return region;
+}
+
+BOOL VirtualFree(LPVOID address, SIZE_T size, DWORD type) {
+    if (address == nullptr || size != 0 || type != MEM_RELEASE) return 0;
+    for (Region& r : regions)
+        if (r.address == address) {
+            munmap(r.address, r.size);
+            r = {nullptr, 0};
+            return 1;
+        }
+    return 0;
 }
 
 HANDLE GetCurrentProcess() { return INVALID_HANDLE_VALUE; }

@@ -28,7 +28,8 @@
 // - ExitProcess: _exit(). Sleep: nanosleep. GetSystemInfo: page size, allocation
 //   granularity, processor count.
 // - VirtualAlloc: mmap of whole pages, zero-filled; address must be null and protection
-//   PAGE_READWRITE. Memory committed here is never given back.
+//   PAGE_READWRITE. VirtualFree with MEM_RELEASE: munmap of a whole region VirtualAlloc gave
+//   (the stand-in remembers the sizes of the last 256 live regions; an unknown address fails).
 // - SetPriorityClass: setpriority with nice values IDLE 19, BELOW_NORMAL 10, NORMAL 0,
 //   HIGH -10 (raising the priority needs the privilege to do so).
 // - GetVersion: a fixed NT-family value, version 6.2 build 9200.
@@ -82,6 +83,7 @@ inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 
 inline constexpr DWORD MEM_COMMIT = 0x1000;
 inline constexpr DWORD MEM_RESERVE = 0x2000;
+inline constexpr DWORD MEM_RELEASE = 0x8000;
 inline constexpr DWORD PAGE_READWRITE = 0x04;
 
 inline constexpr DWORD NORMAL_PRIORITY_CLASS = 0x20;
@@ -193,6 +195,7 @@ DWORD GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR* file_part);
 void Sleep(DWORD milliseconds);
 void GetSystemInfo(LPSYSTEM_INFO info);
 LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protection);
+BOOL VirtualFree(LPVOID address, SIZE_T size, DWORD type);
 HANDLE GetCurrentProcess();
 BOOL SetPriorityClass(HANDLE process, DWORD priority_class);
 DWORD GetVersion();

@@ -8,10 +8,20 @@
 
 namespace {
 
-void set_text(char* buffer, int32_t size, const std::string& text) {
-    ASSERT_LT(text.size(), static_cast<size_t>(size));
-    text.copy(buffer, text.size());
-    buffer[text.size()] = 0;
+// A line in storage that reaches as far past its end as the searches may read, as every
+// line the loop hands over does.
+struct Line {
+    char text[kLineBufferSize] = {};
+    int32_t length;
+    explicit Line(const std::string& bytes) {
+        bytes.copy(text, kLineSize - 1);
+        length = static_cast<int32_t>(bytes.size() < kLineSize ? bytes.size() : kLineSize - 1);
+    }
+};
+
+std::string stamp_of(const TimeOrder& order) {
+    return std::string(order.padded ? "0" : "") +
+           std::string(order.line + order.stamp_start, order.stamp_length);
 }
 
 TEST(CleanLine, RemovesBothPatternsUntilNoneIsLeft) {
@@ -35,10 +45,15 @@ TEST(CleanLine, RemovesBothPatternsUntilNoneIsLeft) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.raw.substr(0, 40));
-        set_text(raw_line, kLineSize, c.raw);
-        clean_line();
-        EXPECT_EQ(c.clean, cleaned_line);
-        EXPECT_EQ(c.raw, raw_line);
+        Line raw(c.raw);
+        char spare[kLineBufferSize];
+        int32_t length = -1;
+        const char* clean = clean_line(raw.text, raw.length, spare, &length);
+        EXPECT_EQ(c.clean, clean);
+        EXPECT_EQ(static_cast<int32_t>(c.clean.size()), length);
+        EXPECT_EQ(c.raw, raw.text);
+        // A line without a pattern is its own cleaned form: nothing is copied.
+        if (c.clean == c.raw) EXPECT_EQ(raw.text, clean);
     }
 }
 
@@ -64,31 +79,31 @@ TEST(CheckTimestampOrder, WarnsWhenTheLeadingTimestampRunsBackwards) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lines[0].substr(0, 20) + " | " + c.lines[1].substr(0, 20));
-        previous_stamp[0] = previous_line[0] = 0;
-        for (size_t i = 0; i < c.lines.size(); ++i) {
-            set_text(cleaned_line, kLineSize, c.lines[i]);
-            EXPECT_EQ(c.warned[i], check_timestamp_order()) << "line " << i + 1;
-        }
+        TimeOrder order{"", 0, 0, false};
+        std::vector<Line> lines(c.lines.begin(), c.lines.end());
+        for (size_t i = 0; i < lines.size(); ++i)
+            EXPECT_EQ(c.warned[i], check_timestamp_order(&order, lines[i].text, lines[i].length))
+                << "line " << i + 1;
     }
 }
 
 TEST(CheckTimestampOrder, KeepsTheZeroPaddedStampAndTheLine) {
-    previous_stamp[0] = previous_line[0] = 0;
-    set_text(cleaned_line, kLineSize, "  9:05:00 Call ended: ext 1");
-    check_timestamp_order();
-    EXPECT_STREQ("09:05:00", previous_stamp);
-    EXPECT_STREQ("  9:05:00 Call ended: ext 1", previous_line);
+    TimeOrder order{"", 0, 0, false};
+    Line first("  9:05:00 Call ended: ext 1");
+    check_timestamp_order(&order, first.text, first.length);
+    EXPECT_EQ("09:05:00", stamp_of(order));
+    EXPECT_EQ(first.text, order.line);
 
-    const std::string longest = "1:2:" + std::string(1019, 'x');
-    set_text(cleaned_line, kLineSize, longest);
-    check_timestamp_order();
-    EXPECT_EQ("0" + longest, previous_stamp);
-    EXPECT_EQ(longest, previous_line);
+    const std::string longest_text = "1:2:" + std::string(1019, 'x');
+    Line longest(longest_text);
+    check_timestamp_order(&order, longest.text, longest.length);
+    EXPECT_EQ("0" + longest_text, stamp_of(order));
+    EXPECT_EQ(longest.text, order.line);
 
-    set_text(cleaned_line, kLineSize, "x");
-    check_timestamp_order();
-    EXPECT_STREQ("", previous_stamp);
-    EXPECT_EQ(longest, previous_line);
+    Line none("x");
+    check_timestamp_order(&order, none.text, none.length);
+    EXPECT_EQ(0, order.stamp_length);
+    EXPECT_EQ(longest.text, order.line);
 }
 
 TEST(ClassifyLine, ReturnsTheKindOfTheFirstKeywordInOrder) {
@@ -111,11 +126,20 @@ TEST(ClassifyLine, ReturnsTheKindOfTheFirstKeywordInOrder) {
         {"Alarm Call setup", 8},
         {"Operator login: Alarm", 7},
         {"Operator login: Eve", 9},
+        // keywords across the sixteen-byte blocks the scan reads, and at the line's end
+        {"0123456789abcdeAlarm", 7},
+        {std::string(1018, 'x') + "Alarm", 7},
+        {std::string(1019, 'x') + "Alar", 0},
+        {"Alar", 0},
+        {"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAlarm", 7},
+        {"CCCCCCCCCCCCCCCCCCCCCCCCCCall ended: ext 1 Conf", 5},
+        // a first occurrence that is not a keyword does not hide a later one
+        {"(voice mai (not counted) (voice mail)", 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
-        set_text(cleaned_line, kLineSize, c.line);
-        EXPECT_EQ(c.kind, classify_line());
+        Line line(c.line);
+        EXPECT_EQ(c.kind, classify_line(line.text, line.length));
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "analysis/reports.h"
 #include "analysis/tally.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -14,15 +15,14 @@ class Tally : public testing::Test {
   protected:
     void SetUp() override {
         std::memset(&first_party_table, 0, sizeof first_party_table);
+        std::memset(&second_party_table, 0, sizeof second_party_table);
         name_arena_init();
         arena_start = name_arena.next;
     }
 
-    // Offers name (copied, since the tally trims it in place) for identifier.
-    void offer(int32_t identifier, const std::string& name, int64_t duration = 10) {
-        char text[1024] = {};
-        name.copy(text, sizeof text - 1);
-        tally_event(&first_party_table, identifier, duration, text);
+    void offer(int32_t identifier, const std::string& name, int64_t duration = 10,
+               TallyTable* table = &first_party_table) {
+        tally_event(table, identifier, duration, name.data(), static_cast<int32_t>(name.size()));
     }
 
     const TallyEntry& entry(int32_t identifier) {
@@ -37,9 +37,7 @@ class Tally : public testing::Test {
 TEST_F(Tally, IgnoresIdentifiersOutsideTheTable) {
     for (int32_t identifier : {0, -5, 65536}) {
         SCOPED_TRACE(identifier);
-        char name[] = "  a forty-character name, never counted ";
-        tally_event(&first_party_table, identifier, 10, name);
-        EXPECT_STREQ("  a forty-character name, never counted ", name);
+        offer(identifier, "  a forty-character name, never counted ");
     }
     EXPECT_EQ(0, first_party_table.longest_name);
     EXPECT_EQ(0, arena_used());
@@ -48,20 +46,28 @@ TEST_F(Tally, IgnoresIdentifiersOutsideTheTable) {
     EXPECT_STREQ("Max", entry(65535).name);
 }
 
-TEST_F(Tally, KeepsTheLastNonEmptyNameAndInternsOnlyChanges) {
+TEST_F(Tally, KeepsTheLastNonEmptyNameAndCopiesOnlyWhatDoesNotFit) {
     offer(7, "Ann", 10);
     offer(7, "", 20);
     offer(7, "Ann ", 30);
     EXPECT_EQ(3, entry(7).count);
     EXPECT_EQ(60, entry(7).total);
     EXPECT_STREQ("Ann", entry(7).name);
-    EXPECT_EQ(4, arena_used());
+    const int64_t one_copy = arena_used();
+    EXPECT_GT(one_copy, 0);
 
+    // A changed name that fits the entry's copy replaces it there.
     offer(8, "Ann");
+    const char* copy = entry(8).name;
     offer(8, "Bob");
     offer(8, "\tAnn\r\n");
     EXPECT_STREQ("Ann", entry(8).name);
-    EXPECT_EQ(4 + 12, arena_used());
+    EXPECT_EQ(copy, entry(8).name);
+    EXPECT_EQ(2 * one_copy, arena_used());
+    // One that does not fit takes a new copy.
+    offer(8, std::string(40, 'b'));
+    EXPECT_EQ(std::string(40, 'b'), entry(8).name);
+    EXPECT_GT(arena_used(), 2 * one_copy);
 
     offer(9, "   ");
     ASSERT_NE(nullptr, entry(9).name);
@@ -88,20 +94,50 @@ TEST_F(Tally, TotalsHoldAtTheLimitsInsteadOfWrapping) {
     EXPECT_EQ(INT64_MIN, entry(6).total);
 }
 
-TEST_F(Tally, AFullArenaRegionIsFollowedByANewOne) {
-    char region[8];
-    std::memset(region, '#', sizeof region);
-    name_arena.next = region;
-    name_arena.end = region + 7;
-    const char* first = intern_name("abcdef");
-    EXPECT_EQ(region, first);
-    const char* second = intern_name("gh");
-    EXPECT_TRUE(second < region || second >= region + sizeof region);
-    EXPECT_STREQ("abcdef", first);
-    EXPECT_EQ('#', region[7]);
-    EXPECT_STREQ("gh", second);
-    EXPECT_EQ(second + 3, name_arena.next);
-    EXPECT_EQ(second + kArenaRegionSize, name_arena.end);
+// The arena holds the names in use, not the names ever seen: a full region moves the names
+// in use to a region of twice their cells and is given back. Bound: twice the cells of the
+// names held (a cell is 4 bytes and a power of two of at least 16 for the name and its NUL),
+// with the smallest region 64 KiB.
+int64_t arena_bound(int64_t names, int64_t name_length) {
+    int64_t room = 16;
+    while (room < name_length + 1) room *= 2;
+    int64_t bound = 2 * (names + 1) * (4 + room);
+    return bound < 65536 ? 65536 : bound;
+}
+
+std::string numbered(const char* stem, int64_t n, int32_t width) {
+    std::string digits = std::to_string(n);
+    return stem + std::string(width - digits.size(), '0') + digits;
+}
+
+TEST_F(Tally, AMillionRenamesOfOneIdentifierKeepTheArenaSmall) {
+    name_arena.base = name_arena.next = static_cast<char*>(page_alloc(65536));
+    name_arena.end = name_arena.base + 65536;
+    for (int64_t n = 0; n < 1000000; ++n)
+        offer(42, numbered(n % 2 ? "caller " : "a longer caller name ", n, 7));
+    EXPECT_EQ(numbered("caller ", 999999, 7), entry(42).name);
+    EXPECT_EQ(1000000, entry(42).count);
+    EXPECT_LE(name_arena_size(), arena_bound(1, 27));
+}
+
+TEST_F(Tally, RenamingEveryIdentifierOfBothRolesInTurnKeepsOnlyTheNamesHeld) {
+    name_arena.base = name_arena.next = static_cast<char*>(page_alloc(65536));
+    name_arena.end = name_arena.base + 65536;
+    // Each round gives every identifier a longer name, so no copy can be reused in place.
+    for (int32_t round = 0; round < 3; ++round)
+        for (int32_t id = 1; id <= kTallySize; ++id) {
+            std::string stem(8 << round, 'n');
+            offer(id, numbered(stem.c_str(), id, 5), 1, &first_party_table);
+            offer(id, numbered(stem.c_str(), id + round, 5), 1, &second_party_table);
+        }
+    std::string last(32, 'n');
+    for (int32_t id : {1, 2, 4711, kTallySize}) {
+        SCOPED_TRACE(id);
+        EXPECT_EQ(numbered(last.c_str(), id, 5), entry(id).name);
+        EXPECT_EQ(numbered(last.c_str(), id + 2, 5), second_party_table.entry[id - 1].name);
+        EXPECT_EQ(3, entry(id).count);
+    }
+    EXPECT_LE(name_arena_size(), arena_bound(2 * kTallySize, 37));
 }
 
 TEST(AddSaturating, HoldsAtTheLimits) {

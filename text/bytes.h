@@ -1,0 +1,98 @@
+// Bounded byte searches, sixteen bytes at a time: the inner loops of the line pipeline.
+//
+// Every search looks at the n bytes from t on, treats NUL as an ordinary byte, and never
+// reports a position outside them. To stay branch-free at the end of a range it may READ up
+// to kSearchSlack bytes past t + n: the caller's storage must hold that many bytes after any
+// range it searches (the line buffers and the reader buffer carry them). Nothing is decoded:
+// a needle must already be plain.
+#pragma once
+
+#include <cstdint>
+
+#include <emmintrin.h>
+
+#ifndef __SSE2__
+#error "the byte searches need SSE2 (-msse2 on i686)"
+#endif
+
+// Bytes a search may read past the end of its range.
+inline constexpr int32_t kSearchSlack = 32;
+
+// Up to eight byte values looked for together; the searches take how many lanes to test as a
+// template argument, so that each block costs only the compares it needs.
+struct ByteSet {
+    __m128i lanes[8];  // each value repeated in all sixteen lanes; unused lanes repeat the first
+};
+
+// The set of the count values at bytes (1 to 8 of them).
+ByteSet byte_set(const char* bytes, int32_t count);
+
+// Bit k set when byte k of the sixteen at p is one of the first Lanes values of set.
+template <int32_t Lanes>
+inline uint32_t block_matches(const char* p, const ByteSet& set) {
+    static_assert(Lanes >= 1 && Lanes <= 8, "a set has one to eight lanes");
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i hits = _mm_cmpeq_epi8(block, set.lanes[0]);
+    // Written out so that every compare is inline: a loop over lanes costs as much again.
+    if constexpr (Lanes > 1) hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, set.lanes[1]));
+    if constexpr (Lanes > 2) hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, set.lanes[2]));
+    if constexpr (Lanes > 3) hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, set.lanes[3]));
+    if constexpr (Lanes > 4) hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, set.lanes[4]));
+    if constexpr (Lanes > 5) hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, set.lanes[5]));
+    if constexpr (Lanes > 6) hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, set.lanes[6]));
+    if constexpr (Lanes > 7) hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, set.lanes[7]));
+    return static_cast<uint32_t>(_mm_movemask_epi8(hits));
+}
+
+// The low n bits (n at most 16) that stay inside a block of which only n bytes are in range.
+inline uint32_t in_range_bits(int32_t n) { return n >= 16 ? 0xFFFFu : (1u << n) - 1; }
+
+// Calls visit(position) for every byte of t[0..n) among the first Lanes values of set, left to
+// right, until visit returns false. Returns the position where visit stopped, or null.
+template <int32_t Lanes, class Visit>
+const char* for_each_in_set(const char* t, int32_t n, const ByteSet& set, Visit visit) {
+    for (int32_t i = 0; i < n; i += 16) {
+        uint32_t bits = block_matches<Lanes>(t + i, set);
+        if (n - i < 16) bits &= in_range_bits(n - i);
+        while (bits) {
+            const char* p = t + i + __builtin_ctz(bits);
+            if (!visit(p)) return p;
+            bits &= bits - 1;
+        }
+    }
+    return nullptr;
+}
+
+// First byte of t[0..n) among the first Lanes values of set, or null.
+template <int32_t Lanes>
+const char* find_in_set(const char* t, int32_t n, const ByteSet& set) {
+    for (int32_t i = 0; i < n; i += 16) {
+        uint32_t bits = block_matches<Lanes>(t + i, set);
+        if (n - i < 16) bits &= in_range_bits(n - i);
+        if (bits) return t + i + __builtin_ctz(bits);
+    }
+    return nullptr;
+}
+
+// First blank (tab, line feed, vertical tab, form feed, carriage return, space) in t[0..n),
+// or null.
+const char* find_blank(const char* t, int32_t n);
+
+// Position of the first byte where the m bytes at a and at b differ, or m when they agree.
+int32_t first_difference(const char* a, const char* b, int32_t m);
+
+// First position of byte c in t[0..n), or null.
+const char* find_byte(const char* t, int32_t n, char c);
+
+// First position of the m bytes of needle (m at least 1) in t[0..n), or null.
+const char* find_bytes(const char* t, int32_t n, const char* needle, int32_t m);
+
+// True when the m bytes at a equal the m bytes at b.
+inline bool same_bytes(const char* a, const char* b, int32_t m) {
+    for (int32_t i = 0; i < m; ++i)
+        if (a[i] != b[i]) return false;
+    return true;
+}
+
+// Copies n bytes from src to dst, which must not overlap; reads and writes nothing beyond.
+void copy_bytes(char* dst, const char* src, int32_t n);
