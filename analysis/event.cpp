@@ -48,11 +48,14 @@ constexpr PartyForm kFirstParty{kFirstIdIntro, kFirstIdIntroLength, kFirstIdPref
 constexpr PartyForm kSecondParty{kSecondIdIntro, kSecondIdIntroLength, kSecondIdPrefix,
                                  kSecondIdPrefixLength, 6, 7, 8};
 
-// Reads one party into *id and its name. Returns the cursor after it, or null with *code set.
-const char* parse_party(const Span& span, const char* cursor, const PartyForm& form,
-                        int32_t* id, const char** name, int32_t* name_length, int32_t* code) {
+// Reads one party into *id and its name, given where its intro first stands after the cursor
+// (null: nowhere). Returns the cursor after the party, or null with *code set.
+const char* parse_party(const Span& span, const char* cursor, const char* intro,
+                        const PartyForm& form, int32_t* id, const char** name,
+                        int32_t* name_length, int32_t* code) {
+    (void)span;
     const char* end = nullptr;
-    if (const char* intro = find(span, cursor, form.intro, form.intro_length)) {
+    if (intro) {
         *name = cursor;
         *name_length = static_cast<int32_t>(intro - cursor);
         if (parse_integer(intro + form.intro_length, &end, id) != 0) {
@@ -70,6 +73,16 @@ const char* parse_party(const Span& span, const char* cursor, const PartyForm& f
         return nullptr;
     }
     return end;
+}
+
+// Whether the separator stands anywhere after the cursor, a caller then being named; *intro
+// gets where the caller's intro first stands after the cursor, or null. One pass finds both.
+bool caller_ahead(const Span& span, const char* cursor, const char** intro) {
+    const char* separator = nullptr;
+    find_both(cursor, static_cast<int32_t>(span.end - cursor),
+              Needle{kPartySeparator, kPartySeparatorLength},
+              Needle{kFirstIdIntro, kFirstIdIntroLength}, &separator, intro);
+    return separator != nullptr;
 }
 
 // "[M:S]" when a ':' follows the '[' anywhere in the line, else "[N.Ns]"; no '[' gives 0.
@@ -92,10 +105,16 @@ int32_t parse_duration(const Span& span, const char* cursor, int64_t* duration) 
 
 // The first marker of the first form, else the first of the second form, searched from
 // where its keyword first stands.
+const char* find_marker(const Span& span, const char* hint, const char* marker) {
+    if (!hint) return nullptr;
+    if (span.end - hint >= kEventMarkerALength && starts_with(hint, marker, kEventMarkerALength))
+        return hint;
+    return find(span, hint, marker, kEventMarkerALength);
+}
+
 const char* event_start(const Span& span, MarkerHints hints) {
-    const char* marker = nullptr;
-    if (hints.call) marker = find(span, hints.call, kEventMarkerA, kEventMarkerALength);
-    if (!marker && hints.conf) marker = find(span, hints.conf, kEventMarkerB, kEventMarkerBLength);
+    const char* marker = find_marker(span, hints.call, kEventMarkerA);
+    if (!marker) marker = find_marker(span, hints.conf, kEventMarkerB);
     return marker ? marker + kEventMarkerALength : nullptr;
 }
 
@@ -159,15 +178,17 @@ int32_t parse_event(const char* line, int32_t length, MarkerHints hints, ParsedE
     const char* cursor = event_start(span, hints);
     if (!cursor) return 1;
     int32_t code = 0;
-    if (find(span, cursor, kPartySeparator, kPartySeparatorLength)) {
-        cursor = parse_party(span, cursor, kFirstParty, &event->first_id, &event->first_name,
-                             &event->first_name_length, &code);
+    const char* intro = nullptr;
+    if (caller_ahead(span, cursor, &intro)) {
+        cursor = parse_party(span, cursor, intro, kFirstParty, &event->first_id,
+                             &event->first_name, &event->first_name_length, &code);
         if (!cursor) return code;
         if (!starts_with(cursor, kPartySeparator, kPartySeparatorLength)) return 5;
         cursor += kPartySeparatorLength;
     }
-    cursor = parse_party(span, cursor, kSecondParty, &event->second_id, &event->second_name,
-                         &event->second_name_length, &code);
+    intro = find(span, cursor, kSecondIdIntro, kSecondIdIntroLength);
+    cursor = parse_party(span, cursor, intro, kSecondParty, &event->second_id,
+                         &event->second_name, &event->second_name_length, &code);
     if (!cursor) return code;
     return parse_duration(span, cursor, &event->duration);
 }

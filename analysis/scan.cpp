@@ -47,20 +47,28 @@ static_assert(kCleanPatternALength > kHeadSize && kCleanPatternBLength > kHeadSi
               "the shortest keywords outlast their head");
 
 // The keywords in a form for the one pass over a line: the line is scanned for the keywords'
-// first bytes alone, and at each such byte the four bytes there are compared with the first
-// four of every keyword at once; only a keyword whose head matches is compared in full.
+// first bytes alone, and at each such byte the four bytes there are looked up in a small
+// table of the keywords' first four bytes; only a keyword whose head is there is compared in
+// full. The table is hashed with a multiplier under which no two heads share a slot.
+constexpr int32_t kSlotBits = 5;
+struct HeadSlot {
+    uint32_t head;
+    uint32_t keywords;  // bit k for every keyword k with this head; 0 for an empty slot
+};
 struct KeywordIndex {
     ByteSet first_bytes;
     int32_t first_byte_count;
-    __m128i heads[3];  // the first four bytes of keyword k in lane k % 4 of heads[k / 4]
-    bool hints_hold;   // each event marker starts with its keyword, so the keyword leads to it
+    uint32_t multiplier;  // 0 when none was found: every keyword is then compared
+    HeadSlot slots[1 << kSlotBits];
+    bool hints_hold;  // each event marker starts with its keyword, so the keyword leads to it
     bool ready;
 };
-static_assert(kKeywordCount <= 12, "three vectors of heads");
 KeywordIndex keyword_index;
 
-// The first position of every keyword in a line, or null.
+// Which keywords a line holds (bit k for keyword k) and where each first stands; a position
+// is meaningful only where its bit is set.
 struct Findings {
+    uint32_t present;
     const char* at[kKeywordCount];
 };
 
@@ -68,6 +76,10 @@ uint32_t head_of(const char* text) {
     uint32_t head;
     __builtin_memcpy(&head, text, kHeadSize);
     return head;
+}
+
+uint32_t slot_of(uint32_t head, uint32_t multiplier) {
+    return (head * multiplier) >> (32 - kSlotBits);
 }
 
 // The distinct first bytes of the keywords; returns how many there are.
@@ -81,24 +93,36 @@ int32_t first_bytes_of_keywords(char* firsts) {
     return count;
 }
 
+// Fills the slots under multiplier; false when two different heads meet in one slot.
+bool place_heads(KeywordIndex* index, uint32_t multiplier) {
+    for (HeadSlot& slot : index->slots) slot = HeadSlot{0, 0};
+    for (int32_t k = 0; k < kKeywordCount; ++k) {
+        uint32_t head = head_of(kKeywords[k].text);
+        HeadSlot& slot = index->slots[slot_of(head, multiplier)];
+        if (slot.keywords && slot.head != head) return false;
+        slot.head = head;
+        slot.keywords |= 1u << k;
+    }
+    return true;
+}
+
+// The first odd multiplier from a fixed sequence that separates the heads, or 0.
+uint32_t find_multiplier(KeywordIndex* index) {
+    uint32_t multiplier = 0x9E3779B1u;
+    for (int32_t attempt = 0; attempt < 4096; ++attempt, multiplier += 0x6A09E668u)
+        if (place_heads(index, multiplier | 1)) return multiplier | 1;
+    return 0;
+}
+
 // Decodes the keywords and indexes them; once per process.
 const KeywordIndex& prepare_keywords() {
     KeywordIndex& index = keyword_index;
     if (index.ready) return index;
-    uint32_t heads[12];
-    for (int32_t k = 0; k < 12; ++k) {
-        if (k < kKeywordCount) decode_literal(kKeywords[k].text);
-        // Unused lanes repeat the first head: a match there is never read.
-        heads[k] = head_of(kKeywords[k < kKeywordCount ? k : 0].text);
-    }
-    for (int32_t v = 0; v < 3; ++v)
-        index.heads[v] = _mm_set_epi32(static_cast<int32_t>(heads[4 * v + 3]),
-                                       static_cast<int32_t>(heads[4 * v + 2]),
-                                       static_cast<int32_t>(heads[4 * v + 1]),
-                                       static_cast<int32_t>(heads[4 * v]));
+    for (const Keyword& k : kKeywords) decode_literal(k.text);
+    index.multiplier = find_multiplier(&index);
     char firsts[kKeywordCount];
     index.first_byte_count = first_bytes_of_keywords(firsts);
-    index.first_bytes = byte_set(firsts, index.first_byte_count);
+    if (index.first_byte_count <= 8) index.first_bytes = byte_set(firsts, index.first_byte_count);
     index.hints_hold =
         text_compare_n(kEventMarkerA, kKind5KeywordA, kKind5KeywordALength) == 0 &&
         text_compare_n(kEventMarkerB, kKind5KeywordB, kKind5KeywordBLength) == 0;
@@ -106,26 +130,24 @@ const KeywordIndex& prepare_keywords() {
     return index;
 }
 
-// Bit k set when the four bytes at p are the head of keyword k.
+// Bit k set when the four bytes at p may be the head of keyword k.
 uint32_t matching_heads(const KeywordIndex& index, const char* p) {
-    __m128i here = _mm_set1_epi32(static_cast<int32_t>(head_of(p)));
-    uint32_t bits = 0;
-    for (int32_t v = 0; v < 3; ++v) {
-        __m128 same = _mm_castsi128_ps(_mm_cmpeq_epi32(here, index.heads[v]));
-        bits |= static_cast<uint32_t>(_mm_movemask_ps(same)) << (4 * v);
-    }
-    return bits & ((1u << kKeywordCount) - 1);
+    if (!index.multiplier) return (1u << kKeywordCount) - 1;
+    uint32_t head = head_of(p);
+    const HeadSlot& slot = index.slots[slot_of(head, index.multiplier)];
+    return slot.head == head ? slot.keywords : 0;
 }
 
 // Records at p every keyword that starts there, unless found before.
-void match_keywords(const KeywordIndex& index, const char* p, const char* end,
+[[gnu::always_inline]] inline void match_keywords(const KeywordIndex& index, const char* p, const char* end,
                     Findings* found) {
     for (uint32_t bits = matching_heads(index, p); bits; bits &= bits - 1) {
         int32_t k = __builtin_ctz(bits);
         const Keyword& keyword = kKeywords[k];
-        if (found->at[k] || end - p < keyword.length) continue;
-        if (same_bytes(p + kHeadSize, keyword.text + kHeadSize, keyword.length - kHeadSize))
-            found->at[k] = p;
+        if ((found->present >> k & 1) || end - p < keyword.length) continue;
+        if (!same_bytes(p, keyword.text, keyword.length)) continue;
+        found->present |= 1u << k;
+        found->at[k] = p;
     }
 }
 
@@ -139,6 +161,12 @@ void scan_for_keywords(const KeywordIndex& index, const char* line, int32_t leng
     });
 }
 
+// Past eight distinct first bytes every position is a candidate.
+void scan_every_position(const KeywordIndex& index, const char* line, int32_t length,
+                         Findings* found) {
+    for (int32_t i = 0; i < length; ++i) match_keywords(index, line + i, line + length, found);
+}
+
 typedef void (*KeywordScan)(const KeywordIndex&, const char*, int32_t, Findings*);
 // By the number of distinct first bytes, so that a block costs just the compares it needs.
 const KeywordScan kKeywordScans[] = {
@@ -150,14 +178,21 @@ const KeywordScan kKeywordScans[] = {
 // reaches kSearchSlack bytes past its end, so a head is read whole even at the end.
 void find_keywords(const char* line, int32_t length, Findings* found) {
     const KeywordIndex& index = prepare_keywords();
-    *found = Findings{};
-    kKeywordScans[index.first_byte_count - 1](index, line, length, found);
+    found->present = 0;
+    if (index.first_byte_count > 8)
+        scan_every_position(index, line, length, found);
+    else
+        kKeywordScans[index.first_byte_count - 1](index, line, length, found);
 }
 
+// The kind of the first keyword present in the order they are tried.
 LineKind kind_of(const Findings& found) {
-    for (int32_t k = kFirstKind; k < kKeywordCount; ++k)
-        if (found.at[k]) return kKeywords[k].kind;
-    return 0;
+    uint32_t kinds = found.present >> kFirstKind;
+    return kinds ? kKeywords[kFirstKind + __builtin_ctz(kinds)].kind : 0;
+}
+
+const char* position_of(const Findings& found, int32_t keyword) {
+    return (found.present >> keyword & 1) ? found.at[keyword] : nullptr;
 }
 
 // Removes all but the last character of every occurrence of pattern (length characters
@@ -243,13 +278,13 @@ void scan_one(const LineView& raw, uint64_t number) {
     Findings found;
     find_keywords(raw.text, raw.length, &found);
     ScanLine line{raw.text, raw.text, raw.length, number};
-    if (found.at[kPatternA] || found.at[kPatternB]) {
+    if (found.present & (1u << kPatternA | 1u << kPatternB)) {
         line.clean = cleaned_copy(raw.text, raw.length, spare_for(time_order), &line.clean_length);
         find_keywords(line.clean, line.clean_length, &found);
     }
     check_timestamp_order(&time_order, line.clean, line.clean_length);
     if (kind_of(found) != kEventLine) return;
-    MarkerHints hints{found.at[kCallEnded], found.at[kConfEnded]};
+    MarkerHints hints{position_of(found, kCallEnded), position_of(found, kConfEnded)};
     if (!keyword_index.hints_hold) hints = {line.clean, line.clean};
     parse_event_line(line, hints);
 }

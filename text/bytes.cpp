@@ -57,26 +57,6 @@ const char* find_byte(const char* t, int32_t n, char c) {
     return nullptr;
 }
 
-// Candidates are the positions where the needle's first two bytes stand; only they are
-// compared in full. A one-byte needle is a byte search.
-const char* find_bytes(const char* t, int32_t n, const char* needle, int32_t m) {
-    if (m == 1) return find_byte(t, n, needle[0]);
-    int32_t starts = n - m + 1;  // positions where the needle still fits
-    __m128i first = repeated(needle[0]);
-    __m128i second = repeated(needle[1]);
-    for (int32_t i = 0; i < starts; i += 16) {
-        uint32_t bits = equal_bits(t + i, first) & equal_bits(t + i + 1, second);
-        if (starts - i < 16) bits &= in_range_bits(starts - i);
-        while (bits) {
-            const char* p = t + i + __builtin_ctz(bits);
-            if (same_bytes(p + 2, needle + 2, m - 2)) return p;
-            bits &= bits - 1;
-        }
-    }
-    return nullptr;
-}
-
-
 void copy_bytes(char* dst, const char* src, int32_t n) {
     int32_t i = 0;
     for (; i + 16 <= n; i += 16)
