@@ -296,8 +296,15 @@ uint64_t scan_log(HANDLE input) {
     time_order = TimeOrder{"", 0, 0, false};
     reader_hold(&reader, &time_order.line);
     uint64_t count = 0;
+    bool continued = false;  // the line read before was cut: this one is its rest
     LineView raw;
-    while (read_line_in_place(&reader, &raw) != -1) scan_one(raw, ++count);
+    while (read_line_in_place(&reader, &raw) != -1) {
+        ++count;
+        // One warning for each line that was cut, however many pieces it makes.
+        if (raw.cut && !continued) print(kLineCutFmt, Wide(count));
+        continued = raw.cut;
+        scan_one(raw, count);
+    }
     flush_events();
     print(kLinesReadFmt, Wide(count));
     return count;

@@ -158,6 +158,17 @@ int32_t read_line(LineReader* reader, char* line, int32_t size) {
     return stored;
 }
 
+// Whether more of a line follows a full line buffer: the next byte but CR is not its LF and
+// input is left. The CRs skipped on the way would be dropped by the next read anyway.
+int32_t line_goes_on(LineReader* reader) {
+    for (;;) {
+        if (reader->cursor >= reader->fill && !refill(reader)) return 0;
+        char next = reader->buffer[reader->cursor];
+        if (next != '\r') return next != '\n';
+        reader->cursor += 1;
+    }
+}
+
 int32_t read_line_in_place(LineReader* reader, LineView* line) {
     char* start = reader->buffer + reader->cursor;
     int32_t reach = reader->fill - reader->cursor;
@@ -167,14 +178,17 @@ int32_t read_line_in_place(LineReader* reader, LineView* line) {
         *end = 0;
         line->text = start;
         line->length = static_cast<int32_t>(end - start);
+        line->cut = 0;
         reader->cursor += line->length + 1;
         return 0;
     }
     // A CR or NUL, a line cut by the end of the buffer, or one of 1023 characters or more.
     char* assembled = free_assembly_buffer(reader);
-    if (read_line(reader, assembled, kLineSize) == -1) return -1;
+    int32_t stored = read_line(reader, assembled, kLineSize);
+    if (stored == -1) return -1;
     line->text = assembled;
     line->length = text_length(assembled);
+    line->cut = stored == kLineSize - 1 ? line_goes_on(reader) : 0;
     return 0;
 }
 

@@ -27,6 +27,7 @@ struct LineReader {
 struct LineView {
     char* text;      // in the reader's storage: valid until the next read from the reader
     int32_t length;  // characters before the first NUL
+    int32_t cut;     // 1 when the line had more characters than fit: they come as the next line
 };
 
 // Opens an existing file for mode 0 read, 1 write, 2 both (other values: access mask as is),
