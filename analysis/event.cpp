@@ -58,7 +58,7 @@ const char* parse_party(const Span& span, const char* cursor, const char* intro,
     if (intro) {
         *name = cursor;
         *name_length = static_cast<int32_t>(intro - cursor);
-        if (parse_integer(intro + form.intro_length, &end, id) != 0) {
+        if (parse_integer_in_line(intro + form.intro_length, &end, id) != 0) {
             *code = form.bad_named_id_code;
             return nullptr;
         }
@@ -68,7 +68,7 @@ const char* parse_party(const Span& span, const char* cursor, const char* intro,
         *code = form.no_prefix_code;
         return nullptr;
     }
-    if (parse_integer(cursor + form.prefix_length, &end, id) != 0) {
+    if (parse_integer_in_line(cursor + form.prefix_length, &end, id) != 0) {
         *code = form.bad_prefixed_id_code;
         return nullptr;
     }
@@ -92,8 +92,8 @@ int32_t parse_duration(const Span& span, const char* cursor, int64_t* duration) 
     const char* end = nullptr;
     if (find_byte(bracket, static_cast<int32_t>(span.end - bracket), ':')) {
         int32_t minutes = 0, seconds = 0;
-        if (parse_integer(bracket + 1, &end, &minutes) != 0 || *end != ':') return 9;
-        if (parse_integer(end + 1, &end, &seconds) != 0 || *end != ']') return 10;
+        if (parse_integer_in_line(bracket + 1, &end, &minutes) != 0 || *end != ':') return 9;
+        if (parse_integer_in_line(end + 1, &end, &seconds) != 0 || *end != ']') return 10;
         *duration = int64_t{minutes} * 600 + int64_t{seconds} * 10;
         return 0;
     }

@@ -30,6 +30,11 @@ int word_delete(char* text, int32_t n);
 // not stored and the value is meaningless.
 int parse_integer(const char* text, const char** end, int32_t* value);
 
+// parse_integer for a text in line storage, which holds at least eight readable bytes from
+// any position up to its NUL: the same result and *end, and a number of one to seven digits
+// right after the blanks is read eight bytes at a time.
+int parse_integer_in_line(const char* text, const char** end, int32_t* value);
+
 // Reads blanks, '-', digits and an optional '.' with digits (80 digits at most) as the value
 // times 10^places (places limited to 0..9), rounded half away from zero on the next digit.
 // *end is always stored: after the fraction digits, the point, or the integer digits. For
