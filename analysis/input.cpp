@@ -58,9 +58,9 @@ const WCHAR* wide_arguments(const WCHAR* line) {
 }
 
 // GetCommandLineA maps a character outside the ANSI code page to a look-alike or '?', which
-// may name another file than the one typed: only arguments with an exact form are taken. A
-// failed conversion means a code page that takes no used-default flag (UTF-8), where every
-// character has its exact form.
+// may name another file than the one typed: only arguments with an exact form are taken. The
+// conversion fails, leaving the flag clear, only in a code page that takes no used-default
+// flag (UTF-8), where every character has its exact form.
 bool arguments_are_exact() {
     BOOL used_default = 0;
     WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide_arguments(GetCommandLineW()), -1,
@@ -163,7 +163,7 @@ void select_input() {
 }
 
 // Windows holds the log exclusively, but a POSIX lock is only advisory: a writer may append
-// to or cut the log under the line loop, and the reports then count lines it no longer has.
+// to or cut the log under the line loop, and the reports then no longer match it.
 void warn_if_input_changed() {
     if (!input_at_open_taken) return;
     BY_HANDLE_FILE_INFORMATION now;
