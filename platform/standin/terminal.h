@@ -4,8 +4,8 @@
 namespace standin {
 
 // Records the settings of the terminal on fd before the stand-in first changes them (later
-// calls record nothing while that terminal stays open) and arranges for SIGINT, SIGQUIT, SIGTERM and SIGHUP, where they
-// still take their default action, to put them back first.
+// calls record nothing while that terminal stays open) and arranges for SIGINT, SIGQUIT,
+// SIGTERM and SIGHUP, where they still take their default action, to put them back first.
 void remember_terminal(int fd);
 
 // Puts the recorded settings back, when the descriptor still names the same terminal.
