@@ -23,11 +23,10 @@
 // - WriteFile / ReadFile: one write() / read() each; the count moved is reported (0 when the
 //   call fails) and the result is nonzero unless the system call failed.
 // - CreateFileA: OPEN_EXISTING or CREATE_ALWAYS; the path is used as given. The open never
-//   blocks (O_NONBLOCK, cleared once open): a FIFO without a writer opens at once, as a
-//   Windows device name does, and its kind is left to GetFileType. A regular file is locked
-//   with flock, exclusively for share mode 0 (shared otherwise), so a second opener fails
-//   while the holder keeps it open; CREATE_ALWAYS truncates only after the lock is held. A
-//   directory cannot be opened.
+//   blocks (O_NONBLOCK, cleared once open): a FIFO without a writer opens at once, and what
+//   it is is left to GetFileType. A regular file is locked with flock, exclusively for share
+//   mode 0 (shared otherwise), so a second opener fails while the holder keeps it open;
+//   CREATE_ALWAYS truncates only after the lock is held. A directory cannot be opened.
 // - CloseHandle: close().
 // - GetCommandLineA: the program name (quoted when it is empty or holds a blank; double
 //   quotes in it left out), a blank, and the arguments joined by blanks inside one pair of
@@ -40,9 +39,8 @@
 //   natively no character of a command line lacks its exact ANSI form.
 // - GetFullPathNameA: the name made absolute against the working directory, with "." and
 //   ".." resolved as text; the file need not exist.
-// - ExitProcess: the terminal's settings put back (see SetConsoleMode), then _exit(). Sleep:
-//   nanosleep. GetSystemInfo: page size, allocation
-//   granularity, processor count.
+// - ExitProcess: the terminal's settings put back (see SetConsoleMode), then _exit().
+// - Sleep: nanosleep. GetSystemInfo: page size, allocation granularity, processor count.
 // - VirtualAlloc: mmap of whole pages, zero-filled; address must be null and protection
 //   PAGE_READWRITE. Memory committed here is never given back.
 // - SetPriorityClass: setpriority with nice values IDLE 19, BELOW_NORMAL 10, NORMAL 0,
