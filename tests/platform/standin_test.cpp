@@ -1,5 +1,5 @@
 // The POSIX stand-in's Windows calls where they go beyond what the services' tests reach:
-// file kinds and information, console modes and the terminal left as found, the command line,
+// file kinds, console modes and the terminal left as found, the command line,
 // full paths, priority classes, and the signals that Windows would not deliver.
 #ifndef _WIN32
 
@@ -186,24 +186,6 @@ TEST(Standin, OpeningAFifoWithoutAWriterDoesNotBlock) {
     unlink(name);
     EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0);
-}
-
-TEST(Standin, FileInformationGivesSizeAndLastWriteTime) {
-    ScratchFile file("standin-info", "12345");
-    struct stat before;
-    ASSERT_EQ(stat(file.name(), &before), 0);
-    HANDLE handle = system_open(file.name(), GENERIC_READ, OPEN_EXISTING);
-    BY_HANDLE_FILE_INFORMATION info;
-    ASSERT_NE(GetFileInformationByHandle(handle, &info), 0);
-    EXPECT_EQ(info.nFileSizeLow, 5u);
-    EXPECT_EQ(info.nFileSizeHigh, 0u);
-    uint64_t written = uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32 |
-                       info.ftLastWriteTime.dwLowDateTime;
-    uint64_t expected = (uint64_t(before.st_mtim.tv_sec) + 11644473600u) * 10000000u +
-                        uint64_t(before.st_mtim.tv_nsec) / 100;
-    EXPECT_EQ(written, expected) << "100 ns steps since 1601";
-    CloseHandle(handle);
-    EXPECT_EQ(GetFileInformationByHandle(handle, &info), 0);
 }
 
 // As on Windows, a write past the file-size limit comes up short; the process lives on.
