@@ -1,4 +1,5 @@
-// Selects the input log: splits the command line, opens the log and derives the base name.
+// Selects the input log: splits the command line, opens the log (a regular disk file, named
+// exactly as typed) and derives the base name; tells whether the log changed while read.
 #include "analysis/input.h"
 
 #include "analysis/tally.h"
@@ -15,6 +16,11 @@ char base_name[kLineSize];
 namespace {
 
 char command_work[kCommandLineSize];
+char arguments_work[kCommandLineSize];
+
+// Size and last write of the log when it was opened; valid only when taken.
+BY_HANDLE_FILE_INFORMATION input_at_open;
+bool input_at_open_taken;
 
 // The program name ends at its closing quote, or at the first blank when it is not quoted.
 // An unclosed quote runs to the end of the text.
@@ -30,12 +36,42 @@ char* program_name_end(char* text) {
     return close;
 }
 
-// The last '\' or '/' of path, or null.
+// The last folder separator of path, or null.
 const char* last_separator(const char* path) {
     const char* last = nullptr;
     for (const char* p = path; *p; ++p)
-        if (*p == '\\' || *p == '/') last = p;
+        if (is_folder_separator(*p)) last = p;
     return last;
+}
+
+bool is_wide_blank(WCHAR c) { return c <= 0xFF && is_blank(static_cast<char>(c)); }
+
+// The arguments of a wide command line, split off as program_name_end splits the narrow one.
+const WCHAR* wide_arguments(const WCHAR* line) {
+    if (*line != '"') {
+        while (*line && !is_wide_blank(*line)) ++line;
+        return line;
+    }
+    for (++line; *line && *line != '"'; ++line) {
+    }
+    return *line ? line + 1 : line;
+}
+
+// GetCommandLineA maps a character outside the ANSI code page to a look-alike or '?', which
+// may name another file than the one typed: only arguments with an exact form are taken. The
+// conversion fails, leaving the flag clear, only in a code page that takes no used-default
+// flag (UTF-8), where every character has its exact form.
+bool arguments_are_exact() {
+    BOOL used_default = 0;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide_arguments(GetCommandLineW()), -1,
+                        nullptr, 0, nullptr, &used_default);
+    return !used_default;
+}
+
+bool same_stamp(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+    return a.nFileSizeLow == b.nFileSizeLow && a.nFileSizeHigh == b.nFileSizeHigh &&
+           a.ftLastWriteTime.dwLowDateTime == b.ftLastWriteTime.dwLowDateTime &&
+           a.ftLastWriteTime.dwHighDateTime == b.ftLastWriteTime.dwHighDateTime;
 }
 
 // Full path of the program into a 261-byte buffer; "" when the system cannot give it.
@@ -56,24 +92,18 @@ void split_program_path(const char* name, char* directory_out, char* program_nam
 
 }  // namespace
 
-int32_t split_command_text(const char* command_line, char* directory_out,
-                           char* program_name_out, char* arguments_out) {
+void split_command_text(const char* command_line, char* directory_out, char* program_name_out,
+                        char* arguments_out) {
     text_copy_n(command_work, command_line, kCommandLineSize - 1);
     char* split = program_name_end(command_work);
-    int32_t status = 0;
-    if (arguments_out) {
-        status = text_length(split) > kLineSize - 1;
-        text_copy_n(arguments_out, split, kLineSize - 1);
-    }
-    if (!directory_out && !program_name_out) return status;
+    if (arguments_out) text_copy(arguments_out, split);
+    if (!directory_out && !program_name_out) return;
     *split = 0;
     split_program_path(command_work, directory_out, program_name_out);
-    return status;
 }
 
-int32_t split_command_line(char* directory_out, char* program_name_out, char* arguments_out) {
-    return split_command_text(GetCommandLineA(), directory_out, program_name_out,
-                              arguments_out);
+void split_command_line(char* directory_out, char* program_name_out, char* arguments_out) {
+    split_command_text(GetCommandLineA(), directory_out, program_name_out, arguments_out);
 }
 
 void usage_exit() {
@@ -90,26 +120,53 @@ char* take_input_path(char* arguments) {
     return arguments;
 }
 
+// A dot that starts the file name (".hidden") belongs to the name, not to an extension.
 void make_base_name(const char* path, char* out) {
     text_copy(out, path);
     const char* separator = last_separator(out);
     char* file = out + (separator ? separator - out + 1 : 0);
     char* dot = nullptr;
     for (char* p = file; *p; ++p)
-        if (*p == '.') dot = p;
+        if (*p == '.' && p != file) dot = p;
     if (dot) *dot = 0;
     text_upper(file);
 }
 
+int32_t path_from_arguments(char* arguments, char* path) {
+    const char* taken = take_input_path(arguments);
+    if (!taken[0] || text_length(taken) > kLineSize - 1) return 1;
+    text_copy(path, taken);
+    return 0;
+}
+
+// A device (nul.log, com1.log, /dev/zero), a pipe or a FIFO is no log: it may give no line,
+// an endless stream or block for good, and its reports would land beside it.
 void select_input() {
-    if (split_command_line(nullptr, nullptr, input_path) != 0) usage_exit();
-    take_input_path(input_path);
-    if (!input_path[0]) usage_exit();
+    if (!arguments_are_exact()) {
+        print(kPathNotExactText);
+        usage_exit();
+    }
+    split_command_line(nullptr, nullptr, arguments_work);
+    if (path_from_arguments(arguments_work, input_path) != 0) usage_exit();
     if (open_file(input_path, 0, &input_handle) != 0) {
         print(kCannotOpenFmt, input_path);
         usage_exit();
     }
+    if (GetFileType(input_handle) != FILE_TYPE_DISK) {
+        print(kNotAFileFmt, input_path);
+        usage_exit();
+    }
+    input_at_open_taken = GetFileInformationByHandle(input_handle, &input_at_open) != 0;
     make_base_name(input_path, base_name);
     name_arena_init();
     print(kReadingFmt, input_path);
+}
+
+// Windows holds the log exclusively, but a POSIX lock is only advisory: a writer may append
+// to or cut the log under the line loop, and the reports then no longer match it.
+void warn_if_input_changed() {
+    if (!input_at_open_taken) return;
+    BY_HANDLE_FILE_INFORMATION now;
+    if (GetFileInformationByHandle(input_handle, &now) && same_stamp(now, input_at_open)) return;
+    print(kLogChangedFmt, input_path);
 }

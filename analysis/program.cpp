@@ -20,6 +20,7 @@ int32_t main_sequence() {
     install_crash_handler(nullptr, 0, kCrashFileName, nullptr, nullptr);
     select_input();
     scan_log(input_handle);
+    warn_if_input_changed();
     write_summary_report();
     write_second_list();
     write_first_list();

@@ -1,9 +1,17 @@
 # The logtally executable: the runtime-free start-up on Windows, the stand-in's main natively.
 if(WIN32)
-  add_executable(logtally platform/start_win32.cpp)
+  # Version information and manifest, from the project's version and the LICENSE's
+  # copyright line. Resources add no imports.
+  enable_language(RC)
+  set(LOGTALLY_MANIFEST ${CMAKE_SOURCE_DIR}/resources/logtally.manifest)
+  file(STRINGS ${CMAKE_SOURCE_DIR}/LICENSE LOGTALLY_COPYRIGHT REGEX "^Copyright " LIMIT_COUNT 1)
+  configure_file(${CMAKE_SOURCE_DIR}/resources/logtally.rc.in ${GEN_DIR}/logtally.rc @ONLY)
+  set_source_files_properties(${GEN_DIR}/logtally.rc PROPERTIES OBJECT_DEPENDS
+                              ${LOGTALLY_MANIFEST})
+  add_executable(logtally platform/start_win32.cpp ${GEN_DIR}/logtally.rc)
   # The start-up object also supplies the memory routines the compiler may call; the product
   # flags keep GCC from turning their loops back into calls of themselves.
-  target_compile_options(logtally PRIVATE ${PRODUCT_FLAGS})
+  target_compile_options(logtally PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${PRODUCT_FLAGS}>")
   # Large-address-aware: on a 64-bit Windows the 32-bit process may then use 4 GiB.
   target_link_options(logtally PRIVATE -nostdlib -nostartfiles -Wl,--subsystem,console
                       -Wl,--entry=_logtally_start -Wl,--large-address-aware)

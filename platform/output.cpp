@@ -42,6 +42,14 @@ int32_t write_both(const char* data, int32_t count) {
     return status;
 }
 
+// The text is shown as it stands, never read as a format: a path holding % would otherwise
+// show other characters and make the formatter take arguments nobody gave.
+void show_in_message_box(const char* text) {
+    char shown[kMessageBoxBufferSize];
+    text_copy_n(shown, text, kMessageBoxBufferSize - 1);
+    MessageBoxA(nullptr, shown, decode_literal(kNoHandleWriteCaptionText), kNoHandleBoxType);
+}
+
 void change_console_mode(DWORD clear, DWORD set) {
     DWORD mode;
     if (!GetConsoleMode(std_input, &mode)) return;
@@ -79,8 +87,7 @@ int32_t write_text(HANDLE handle, TextArg text) {
 // Kept out of line so that its return address is the code address of the caller's call.
 [[gnu::noinline]] int32_t write_raw(HANDLE handle, const void* data, int32_t count) {
     if (handle == 0) {
-        message_box_print(nullptr, kNoHandleBoxType, kNoHandleWriteCaptionText,
-                          static_cast<const char*>(data));
+        show_in_message_box(static_cast<const char*>(data));
         return 0;
     }
     DWORD written = 0;

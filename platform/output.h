@@ -33,7 +33,8 @@ int32_t write_std_text(TextArg text);
 int32_t write_text(HANDLE handle, TextArg text);
 
 // The single place where bytes reach the system: returns the count written. A null handle
-// shows the text at data in a message box instead and returns 0.
+// shows the text at data (up to its NUL, cut at 1023 characters) in a message box instead,
+// exactly as it stands, and returns 0.
 int32_t write_raw(HANDLE handle, const void* data, int32_t count);
 
 // Formats into 2048 bytes (cut when longer) and writes with write_std_text / write_text.

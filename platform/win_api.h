@@ -4,6 +4,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+// A folder separator: Windows takes the backslash and the slash alike.
+inline bool is_folder_separator(char c) { return c == '\\' || c == '/'; }
 #else
 #include "platform/standin/win_standin.h"
 #endif

@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
-# Builds the Debian package (native build) and the Windows ZIP (win32 build) with CPack.
+# Builds the Debian package (native build) and the Windows ZIP (win32 build) with CPack and
+# puts both in build/packages/ with their SHA256SUMS.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/packages.sh
+need_packages "${package_packages[@]}"
+
+out=$PWD/build/packages
+rm -rf "$out"
 for preset in native win32; do
     cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" --target logtally -j "${JOBS:-2}" >/dev/null
-    (cd "build/$preset" && cpack >/dev/null)
+    cmake --build --preset "$preset" --target package_files -j "${JOBS:-2}" >/dev/null
+    (cd "build/$preset" && cpack -D CPACK_OUTPUT_FILE_PREFIX="$out" >/dev/null)
 done
-ls build/native/logtally_*.deb build/win32/logtally-*-win32.zip
+(cd "$out" && sha256sum logtally_*.deb logtally-*-win32.zip >SHA256SUMS)
+ls -d build/packages/*

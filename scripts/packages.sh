@@ -39,6 +39,10 @@ win32_packages=(g++-mingw-w64-i686 wine wine32:i386)
 # unshare.
 fuzz_packages=(clang clang-14 libclang-rt-14-dev)
 e2e_packages=(util-linux)
+# CPack takes the Debian package's Depends from dpkg-shlibdeps (dpkg-dev), run on the files
+# that `file` calls executables; the package check runs lintian on the package.
+package_packages=(dpkg-dev file)
+package_check_packages=(lintian)
 
 # Creates the Wine prefix once, so that tests running in parallel do not race to create it.
 prepare_wine() {

@@ -55,7 +55,11 @@ inline void put(WordList& list, T value) {
     } else {
         static_assert(std::is_integral_v<T> || std::is_enum_v<T>, "not a format argument");
         static_assert(sizeof(T) <= 4, "a 64-bit value goes as Wide under the ~ modifier");
-        if constexpr (std::is_signed_v<T>)
+        // A character is its unsigned byte: sign-extended, '\xE9' would be a word that %s
+        // takes for a pointer.
+        if constexpr (std::is_same_v<T, char> || std::is_same_v<T, signed char>)
+            list.words[list.count++] = static_cast<uint8_t>(value);
+        else if constexpr (std::is_signed_v<T>)
             list.words[list.count++] = static_cast<uintptr_t>(static_cast<intptr_t>(value));
         else
             list.words[list.count++] = static_cast<uintptr_t>(value);

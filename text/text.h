@@ -8,12 +8,27 @@
 
 #include <cstdint>
 
+namespace text_detail {
+// Never defined and not constexpr: reaching it while a character code is checked at compile
+// time stops the build.
+void character_code_out_of_range();
+
+consteval uintptr_t character_code(int c) {
+    if (c < 0 || c > 255) character_code_out_of_range();
+    return static_cast<uintptr_t>(c);
+}
+}  // namespace text_detail
+
 // A text parameter that may also be a single character: any value of 255 or less is a
-// character code, never a pointer (so a null pointer reads as the character 0).
+// character code, never a pointer (so a null pointer reads as the character 0). A character
+// is taken as its unsigned byte ('\xE9' is 0xE9, never a word that reads as a pointer); an
+// integer code must be a constant 0..255, so 0x141 does not compile instead of becoming 'A'.
 struct TextArg {
     uintptr_t word;
     TextArg(const char* t) : word(reinterpret_cast<uintptr_t>(t)) {}
-    TextArg(int c) : word(static_cast<uintptr_t>(static_cast<unsigned>(c) & 0xFFu)) {}
+    TextArg(char c) : word(static_cast<uint8_t>(c)) {}
+    TextArg(unsigned char c) : word(c) {}
+    consteval TextArg(int c) : word(text_detail::character_code(c)) {}
     bool is_char() const { return word <= 255; }
     const char* text() const { return reinterpret_cast<const char*>(word); }
 };

@@ -40,11 +40,14 @@ const char* word_at(const char* text, int32_t n) {
     }
 }
 
+// dst may be text itself: the word is found before dst is written, and the copy runs from
+// low to high addresses onto a start at or before the word's.
 int word_copy(const char* text, int32_t n, char* dst) {
-    dst[0] = 0;
-    if (n <= 0) return 0;
-    const char* s = word_at(text, n);
-    if (!s) return 1;
+    const char* s = n > 0 ? word_at(text, n) : nullptr;
+    if (!s) {
+        dst[0] = 0;
+        return n > 0 ? 1 : 0;
+    }
     text_copy_n(dst, s, static_cast<int32_t>(word_end(s) - s + 1));
     return 0;
 }

@@ -13,7 +13,8 @@ const char* word_start(const char* p);
 const char* word_end(const char* p);
 
 // Copies word n (counted from 1) of text into dst with a NUL: 0, or 1 (dst empty) when the
-// text has fewer words; n of 0 or less gives the empty text and 0. dst holds the longest word.
+// text has fewer words; n of 0 or less gives the empty text and 0. dst holds the longest word;
+// it may be text itself.
 int word_copy(const char* text, int32_t n, char* dst);
 
 // Number of blank-separated words in text.

@@ -4,6 +4,7 @@
 #include <sys/mman.h>
 #include <ucontext.h>
 
+#include "platform/standin/terminal.h"
 #include "platform/standin/win_standin.h"
 
 #if !defined(__x86_64__) || !defined(__linux__)
@@ -125,14 +126,19 @@ void set_action(int signal, void (*handler)(int, siginfo_t*, void*)) {
 }
 
 void hand_back_to_system(int signal) {
+    standin::restore_terminal();
     set_action(signal, nullptr);
     raise(signal);
 }
 
+// kill, sigqueue, tgkill and the like give si_code 0 or below; the kernel's own faults a
+// positive one. Windows has no way for another process to raise an exception in this one.
+bool sent_by_a_process(const siginfo_t* info) { return info->si_code <= 0; }
+
 void on_fault(int signal, siginfo_t* info, void* context) {
     const ucontext_t* uc = static_cast<const ucontext_t*>(context);
     LPTOP_LEVEL_EXCEPTION_FILTER filter = installed_filter;
-    if (!filter) return hand_back_to_system(signal);
+    if (!filter || sent_by_a_process(info)) return hand_back_to_system(signal);
     EXCEPTION_RECORD record = {};
     CONTEXT registers = {};
     fill_record(signal, info, uc->uc_mcontext, &record);

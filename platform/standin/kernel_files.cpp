@@ -1,5 +1,5 @@
-// The stand-in's handle calls: standard handles, file kinds, console modes, reading, writing,
-// opening with exclusive sharing, closing.
+// The stand-in's handle calls: standard handles, file kinds and information, console modes,
+// reading, writing, opening with exclusive sharing, closing.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "platform/standin/handle_map.h"
+#include "platform/standin/terminal.h"
 #include "platform/standin/win_standin.h"
 
 using standin::fd_of;
@@ -20,8 +21,12 @@ DWORD console_other_bits = ENABLE_MOUSE_INPUT;
 
 constexpr DWORD kTerminalBits = ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT;
 
+// Seconds from 1601-01-01, where FILETIME counts from, to 1970-01-01.
+constexpr uint64_t kFiletimeEpochSeconds = 11644473600u;
+
+// O_NONBLOCK: a FIFO without a writer would otherwise block the open for good.
 int open_flags(DWORD access, DWORD disposition) {
-    int flags = O_CLOEXEC | O_NOCTTY;
+    int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     bool reads = access & GENERIC_READ;
     bool writes = access & GENERIC_WRITE;
     if (reads && writes) flags |= O_RDWR;
@@ -39,6 +44,18 @@ bool lock_and_prepare(int fd, DWORD share, DWORD disposition) {
     if (!S_ISREG(status.st_mode)) return true;
     if (flock(fd, (share == 0 ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) return false;
     return disposition != CREATE_ALWAYS || ftruncate(fd, 0) == 0;
+}
+
+// Reads and writes block again once the file is open, as on Windows.
+bool clear_nonblocking(int fd) {
+    int flags = fcntl(fd, F_GETFL);
+    return flags >= 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
+FILETIME filetime_of(const timespec& time) {
+    uint64_t ticks = (static_cast<uint64_t>(time.tv_sec) + kFiletimeEpochSeconds) * 10000000u +
+                     static_cast<uint64_t>(time.tv_nsec) / 100;
+    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
 }  // namespace
@@ -62,6 +79,26 @@ DWORD GetFileType(HANDLE handle) {
     return FILE_TYPE_UNKNOWN;
 }
 
+BOOL GetFileInformationByHandle(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION info) {
+    struct stat status;
+    if (fstat(fd_of(handle), &status) != 0) return 0;
+    uint64_t size = static_cast<uint64_t>(status.st_size);
+    uint64_t inode = static_cast<uint64_t>(status.st_ino);
+    *info = BY_HANDLE_FILE_INFORMATION{};
+    info->dwFileAttributes = S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY
+                                                     : FILE_ATTRIBUTE_NORMAL;
+    info->ftCreationTime = filetime_of(status.st_ctim);
+    info->ftLastAccessTime = filetime_of(status.st_atim);
+    info->ftLastWriteTime = filetime_of(status.st_mtim);
+    info->dwVolumeSerialNumber = static_cast<DWORD>(status.st_dev);
+    info->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    info->nFileSizeLow = static_cast<DWORD>(size);
+    info->nNumberOfLinks = static_cast<DWORD>(status.st_nlink);
+    info->nFileIndexHigh = static_cast<DWORD>(inode >> 32);
+    info->nFileIndexLow = static_cast<DWORD>(inode);
+    return 1;
+}
+
 BOOL GetConsoleMode(HANDLE handle, LPDWORD mode) {
     termios terminal;
     if (tcgetattr(fd_of(handle), &terminal) != 0) return 0;
@@ -83,6 +120,7 @@ BOOL SetConsoleMode(HANDLE handle, DWORD mode) {
     if (mode & ENABLE_ECHO_INPUT) flags |= ECHO;
     console_other_bits = mode & ~kTerminalBits;
     if (flags == terminal.c_lflag) return 1;
+    standin::remember_terminal(fd);
     terminal.c_lflag = flags;
     return tcsetattr(fd, TCSANOW, &terminal) == 0;
 }
@@ -104,7 +142,7 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
     if (disposition != OPEN_EXISTING && disposition != CREATE_ALWAYS) return INVALID_HANDLE_VALUE;
     int fd = open(name, open_flags(access, disposition), 0666);
     if (fd < 0) return INVALID_HANDLE_VALUE;
-    if (!lock_and_prepare(fd, share, disposition)) {
+    if (!clear_nonblocking(fd) || !lock_and_prepare(fd, share, disposition)) {
         close(fd);
         return INVALID_HANDLE_VALUE;
     }

@@ -10,12 +10,14 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/standin/terminal.h"
 #include "platform/standin/win_standin.h"
 
 namespace {
 
 // Windows limits a command line to 32767 characters; longer ones are cut.
 char command_line[32768];
+char16_t wide_command_line[32768];
 size_t command_length;
 
 void put(char c) {
@@ -23,30 +25,33 @@ void put(char c) {
     command_line[command_length] = 0;
 }
 
-void put_repeated(char c, size_t count) {
-    for (size_t i = 0; i < count; ++i) put(c);
+void put_text(const char* text) {
+    for (; *text; ++text) put(*text);
 }
 
-// Quotes the way the Windows argument parser reads back: backslashes are literal except
-// before a double quote, where they are doubled and the quote escaped.
-void put_argument(const char* argument) {
-    bool quoted = *argument == 0 || std::strpbrk(argument, " \t\n\v\"") != nullptr;
+// The program's name ends at its closing quote, or at its first blank when unquoted; a quote
+// inside it would end it early, and no quoting keeps one, so its quotes are left out.
+void put_program_name(const char* name) {
+    bool quoted = *name == 0 || std::strpbrk(name, " \t\n\v\f\r") != nullptr;
     if (quoted) put('"');
-    size_t backslashes = 0;
-    for (const char* p = argument;; ++p) {
-        if (*p == '\\') {
-            ++backslashes;
-            continue;
-        }
-        if (*p == 0) {
-            put_repeated('\\', quoted ? 2 * backslashes : backslashes);
-            break;
-        }
-        put_repeated('\\', *p == '"' ? 2 * backslashes + 1 : backslashes);
-        put(*p);
-        backslashes = 0;
+    for (; *name; ++name)
+        if (*name != '"') put(*name);
+    if (quoted) put('"');
+}
+
+// The line as the program reads it back: it removes the blanks around its arguments and
+// then one opening and one closing quote, and takes what is left whole.
+void build_command_line(int argc, char** argv) {
+    command_length = 0;
+    command_line[0] = 0;
+    if (argc > 0) put_program_name(argv[0]);
+    if (argc < 2) return;
+    put_text(" \"");
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) put(' ');
+        put_text(argv[i]);
     }
-    if (quoted) put('"');
+    put('"');
 }
 
 // Appends the path component [from, from + length) to path (length used), resolving "." and
@@ -69,15 +74,35 @@ void append_component(char* path, size_t& used, const char* from, size_t length)
 
 void standin_set_arguments(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
-    command_length = 0;
-    command_line[0] = 0;
-    for (int i = 0; i < argc; ++i) {
-        if (i > 0) put(' ');
-        put_argument(argv[i]);
-    }
+    std::signal(SIGXFSZ, SIG_IGN);
+    build_command_line(argc, argv);
+    for (size_t i = 0; i <= command_length; ++i)
+        wide_command_line[i] = static_cast<unsigned char>(command_line[i]);
 }
 
 LPSTR GetCommandLineA() { return command_line; }
+
+LPWSTR GetCommandLineW() { return wide_command_line; }
+
+// Only CP_ACP is known; a unit above 0xFF has no byte of its own and becomes the default.
+int WideCharToMultiByte(UINT code_page, DWORD, LPCWSTR wide, int wide_count, LPSTR out,
+                        int out_size, LPCSTR default_char, LPBOOL used_default) {
+    if (code_page != CP_ACP || wide == nullptr || out_size < 0) return 0;
+    if (wide_count < 0) {
+        wide_count = 1;
+        while (wide[wide_count - 1] != 0) ++wide_count;
+    }
+    if (out_size != 0 && out_size < wide_count) return 0;
+    char fallback = default_char ? *default_char : '?';
+    bool defaulted = false;
+    for (int i = 0; i < wide_count; ++i) {
+        bool fits = wide[i] <= 0xFF;
+        defaulted |= !fits;
+        if (out_size != 0) out[i] = fits ? static_cast<char>(wide[i]) : fallback;
+    }
+    if (used_default) *used_default = defaulted;
+    return wide_count;
+}
 
 DWORD GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR* file_part) {
     char joined[2 * PATH_MAX];
@@ -105,7 +130,10 @@ DWORD GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR* file_part) 
     return static_cast<DWORD>(used);
 }
 
-void ExitProcess(UINT code) { _exit(static_cast<int>(code)); }
+void ExitProcess(UINT code) {
+    standin::restore_terminal();
+    _exit(static_cast<int>(code));
+}
 
 void Sleep(DWORD milliseconds) {
     timespec rest{static_cast<time_t>(milliseconds / 1000),

@@ -11,22 +11,36 @@
 // - GetStdHandle: the handle of descriptor 0, 1 or 2; 0 when that descriptor is not open.
 // - GetFileType: FILE_TYPE_CHAR for a terminal or other character device, FILE_TYPE_DISK for
 //   a regular file or block device, FILE_TYPE_PIPE for a FIFO or socket, else UNKNOWN.
+// - GetFileInformationByHandle: from fstat: size, last-write and last-access time, the
+//   status-change time as creation time (POSIX keeps no other), links, device and inode.
 // - GetConsoleMode / SetConsoleMode: fail (and change nothing) unless the handle is a
 //   terminal. On a terminal ENABLE_PROCESSED_INPUT, ENABLE_LINE_INPUT and ENABLE_ECHO_INPUT
-//   are the terminal's ISIG, ICANON and ECHO; the other bits are only remembered.
+//   are the terminal's ISIG, ICANON and ECHO; the other bits are only remembered. A Windows
+//   console keeps the mode a program set; a terminal is shared with the shell that started
+//   the program, so the settings it had before the first change are put back when the
+//   process ends: in ExitProcess, on a fault handed back to the system, and on SIGINT,
+//   SIGQUIT, SIGTERM and SIGHUP (which then take their default action).
 // - WriteFile / ReadFile: one write() / read() each; the count moved is reported (0 when the
 //   call fails) and the result is nonzero unless the system call failed.
-// - CreateFileA: OPEN_EXISTING or CREATE_ALWAYS; the path is used as given. A regular file is
-//   locked with flock, exclusively for share mode 0 (shared otherwise), so a second opener
-//   fails while the holder keeps it open; CREATE_ALWAYS truncates only after the lock is
-//   held. A directory cannot be opened.
+// - CreateFileA: OPEN_EXISTING or CREATE_ALWAYS; the path is used as given. The open never
+//   blocks (O_NONBLOCK, cleared once open): a FIFO without a writer opens at once, and what
+//   it is is left to GetFileType. A regular file is locked with flock, exclusively for share
+//   mode 0 (shared otherwise), so a second opener fails while the holder keeps it open;
+//   CREATE_ALWAYS truncates only after the lock is held. A directory cannot be opened.
 // - CloseHandle: close().
-// - GetCommandLineA: the arguments given to standin_set_arguments, each quoted the Windows
-//   way when it is empty or holds a blank or a double quote.
+// - GetCommandLineA: the program name (quoted when it is empty or holds a blank; double
+//   quotes in it left out), a blank, and the arguments joined by blanks inside one pair of
+//   double quotes. logtally takes its path from between the first and the last quote, so a
+//   single argument comes back exactly as given; several come back as one path, as an
+//   unquoted command line typed on Windows.
+// - GetCommandLineW: the same line, each byte one UTF-16 unit. WideCharToMultiByte (CP_ACP
+//   only) turns units up to 0xFF back into those bytes and anything else into the default
+//   character, reporting that it used it. A POSIX file name is bytes taken as they are, so
+//   natively no character of a command line lacks its exact ANSI form.
 // - GetFullPathNameA: the name made absolute against the working directory, with "." and
 //   ".." resolved as text; the file need not exist.
-// - ExitProcess: _exit(). Sleep: nanosleep. GetSystemInfo: page size, allocation
-//   granularity, processor count.
+// - ExitProcess: the terminal's settings put back (see SetConsoleMode), then _exit().
+// - Sleep: nanosleep. GetSystemInfo: page size, allocation granularity, processor count.
 // - VirtualAlloc: mmap of whole pages, zero-filled; address must be null and protection
 //   PAGE_READWRITE. VirtualFree with MEM_RELEASE: munmap of a whole region VirtualAlloc gave
 //   (the stand-in remembers the sizes of the last 256 live regions; an unknown address fails).
@@ -50,6 +64,10 @@ typedef DWORD* LPDWORD;
 typedef uint16_t WORD;
 typedef uint8_t BYTE;
 typedef int32_t BOOL;
+typedef BOOL* LPBOOL;
+typedef char16_t WCHAR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
 typedef int32_t LONG;
 typedef uint32_t UINT;
 typedef uintptr_t ULONG_PTR;
@@ -79,7 +97,11 @@ inline constexpr DWORD GENERIC_READ = 0x80000000u;
 inline constexpr DWORD GENERIC_WRITE = 0x40000000u;
 inline constexpr DWORD CREATE_ALWAYS = 2;
 inline constexpr DWORD OPEN_EXISTING = 3;
+inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+
+inline constexpr UINT CP_ACP = 0;
+inline constexpr DWORD WC_NO_BEST_FIT_CHARS = 0x400;
 
 inline constexpr DWORD MEM_COMMIT = 0x1000;
 inline constexpr DWORD MEM_RESERVE = 0x2000;
@@ -111,10 +133,31 @@ struct SYSTEM_INFO {
 };
 typedef SYSTEM_INFO* LPSYSTEM_INFO;
 
+struct FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+};
+
+struct BY_HANDLE_FILE_INFORMATION {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD dwVolumeSerialNumber;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD nNumberOfLinks;
+    DWORD nFileIndexHigh;
+    DWORD nFileIndexLow;
+};
+typedef BY_HANDLE_FILE_INFORMATION* LPBY_HANDLE_FILE_INFORMATION;
+
 // --- Exceptions: the 32-bit x86 records a top-level filter receives ---------------------
 // SetUnhandledExceptionFilter (x86-64 Linux only) catches SIGSEGV, SIGBUS, SIGFPE, SIGILL and
 // SIGTRAP on an alternate signal stack, so that a stack overflow is reported too, and hands
-// the installed filter an EXCEPTION_RECORD and a CONTEXT built from the signal:
+// the installed filter an EXCEPTION_RECORD and a CONTEXT built from the signal. Only a fault
+// of the process itself is an exception: such a signal sent by a process (kill, sigqueue,
+// raise: si_code SI_USER, SI_QUEUE, SI_TKILL) takes its default action, unreported.
 //
 //   SIGSEGV within 64 KiB of the stack pointer    0xC00000FD  stack overflow
 //   SIGSEGV otherwise                             0xC0000005  access violation
@@ -182,6 +225,7 @@ typedef LONG(WINAPI* LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS* pointers)
 // --- KERNEL32 -------------------------------------------------------------------------
 HANDLE GetStdHandle(DWORD which);
 DWORD GetFileType(HANDLE handle);
+BOOL GetFileInformationByHandle(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION info);
 BOOL GetConsoleMode(HANDLE handle, LPDWORD mode);
 BOOL SetConsoleMode(HANDLE handle, DWORD mode);
 BOOL WriteFile(HANDLE handle, LPCVOID data, DWORD count, LPDWORD written, LPOVERLAPPED overlapped);
@@ -190,6 +234,9 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
                    DWORD disposition, DWORD attributes, HANDLE template_file);
 BOOL CloseHandle(HANDLE handle);
 LPSTR GetCommandLineA();
+LPWSTR GetCommandLineW();
+int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wide_count, LPSTR out,
+                        int out_size, LPCSTR default_char, LPBOOL used_default);
 DWORD GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR* file_part);
 [[noreturn]] void ExitProcess(UINT code);
 void Sleep(DWORD milliseconds);
@@ -206,6 +253,12 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
 // --- The stand-in's own start-up --------------------------------------------------------
 // Records the process arguments, from which GetCommandLineA rebuilds the command line, and
-// makes a write to a closed pipe fail (reported as a short write) instead of ending the
-// process, as on Windows. Called by the native main before anything else.
+// makes a write to a closed pipe or past the file-size limit fail (reported as a short
+// write) instead of ending the process, as on Windows. Called by the native main before
+// anything else.
 void standin_set_arguments(int argc, char** argv);
+
+// --- Paths ----------------------------------------------------------------------------
+// A folder separator: only the slash here, where a backslash is an ordinary file-name
+// character (win_api.h gives Windows both).
+inline bool is_folder_separator(char c) { return c == '/'; }

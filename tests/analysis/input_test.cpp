@@ -12,21 +12,33 @@ struct TextCase {
     std::string expected;
 };
 
+// Windows separates folders with '\' and '/', the native build with '/' alone.
+#ifdef _WIN32
+#define NATIVE_OR_WINDOWS(native, windows) windows
+#else
+#define NATIVE_OR_WINDOWS(native, windows) native
+#endif
+
 TEST(MakeBaseName, CutsTheExtensionAndUppercasesOnlyTheFileName) {
     const std::string longest = std::string(1019, 'a') + ".log";
     const TextCase cases[] = {
         {"", ""},
         {"a", "A"},
         {"pbx", "PBX"},
-        {"C:\\logs\\day one.txt", "C:\\logs\\DAY ONE"},
         {"x.y.log", "X.Y"},
-        {"dir.old\\log", "dir.old\\LOG"},
         {"/home/me/pbx.log", "/home/me/PBX"},
-        {"logs.d/sub\\Name.Log", "logs.d/sub\\NAME"},
-        {"logs/.profile", "logs/"},
         {"logs.d/", "logs.d/"},
         {"caf\xE9.log", "CAF\xE9"},
         {longest, std::string(1019, 'A')},
+        // a dot that starts the file name starts no extension
+        {".hidden", ".HIDDEN"},
+        {"logs/.profile", "logs/.PROFILE"},
+        {"logs/.pbx.log", "logs/.PBX"},
+        // the backslash
+        {"C:\\logs\\day one.txt", NATIVE_OR_WINDOWS("C:\\LOGS\\DAY ONE", "C:\\logs\\DAY ONE")},
+        {"dir.old\\log", NATIVE_OR_WINDOWS("DIR", "dir.old\\LOG")},
+        {"back\\slash.log", NATIVE_OR_WINDOWS("BACK\\SLASH", "back\\SLASH")},
+        {"logs.d/sub\\Name.Log", NATIVE_OR_WINDOWS("logs.d/SUB\\NAME", "logs.d/sub\\NAME")},
     };
     for (const TextCase& c : cases) {
         SCOPED_TRACE(c.input);
@@ -60,30 +72,53 @@ TEST(TakeInputPath, TrimsBlanksThenEachQuoteOnItsOwn) {
 }
 
 TEST(SplitCommandText, GivesTheArgumentsTextWithItsBlanks) {
-    struct Case {
-        std::string command_line;
-        std::string arguments;
-        int32_t status;
+    const std::string longest = std::string(kCommandLineSize - 4, 'a');
+    const TextCase cases[] = {
+        {"", ""},
+        {"p", ""},
+        {"logtally.exe pbx.log", " pbx.log"},
+        {"\"C:\\Program Files\\lt.exe\"  \"day one.txt\"  ", "  \"day one.txt\"  "},
+        {"\"\" x", " x"},
+        {"\"unclosed name x", ""},
+        {" leading", " leading"},
+        {"lt\tpbx.log", "\tpbx.log"},
+        {"lt " + longest, " " + longest},
+        {"lt " + longest + "bc", " " + longest},
     };
-    const std::string longest = std::string(1022, 'a');
+    for (const TextCase& c : cases) {
+        SCOPED_TRACE(c.input.substr(0, 40));
+        static char arguments[kCommandLineSize];
+        split_command_text(c.input.c_str(), nullptr, nullptr, arguments);
+        EXPECT_EQ(c.expected, arguments);
+    }
+}
+
+// The limit holds for the path: blanks and quotes around it do not count.
+TEST(PathFromArguments, TakesPathsOfUpTo1023Characters) {
+    struct Case {
+        std::string arguments;
+        std::string path;  // "" when refused
+    };
+    const std::string longest = std::string(kLineSize - 1, 'p');
     const Case cases[] = {
-        {"", "", 0},
-        {"p", "", 0},
-        {"logtally.exe pbx.log", " pbx.log", 0},
-        {"\"C:\\Program Files\\lt.exe\"  \"day one.txt\"  ", "  \"day one.txt\"  ", 0},
-        {"\"\" x", " x", 0},
-        {"\"unclosed name x", "", 0},
-        {" leading", " leading", 0},
-        {"lt\tpbx.log", "\tpbx.log", 0},
-        {"lt " + longest, " " + longest, 0},
-        {"lt " + longest + "b", " " + longest, 1},
+        {"", ""},
+        {" \"\" ", ""},
+        {" a", "a"},
+        {" \"day one.log\"", "day one.log"},
+        {" " + longest, longest},
+        {" \"" + longest + "\"", longest},
+        {"  \t\"" + longest + "\"  ", longest},
+        {" " + longest + "p", ""},
+        {" \"" + longest + "p\"", ""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.command_line.substr(0, 40));
-        char arguments[kLineSize];
-        EXPECT_EQ(c.status, split_command_text(c.command_line.c_str(), nullptr, nullptr,
-                                               arguments));
-        EXPECT_EQ(c.arguments, arguments);
+        SCOPED_TRACE(c.arguments.substr(0, 40) + " ... " + std::to_string(c.arguments.size()));
+        static char arguments[kCommandLineSize];
+        char path[kLineSize] = "untouched";
+        size_t length = c.arguments.copy(arguments, kCommandLineSize - 1);
+        arguments[length] = 0;
+        EXPECT_EQ(c.path.empty() ? 1 : 0, path_from_arguments(arguments, path));
+        EXPECT_EQ(c.path.empty() ? "untouched" : c.path, path);
     }
 }
 
@@ -91,13 +126,12 @@ TEST(SplitCommandText, NamesTheProgramAndItsDirectoryFromTheFullPath) {
     char directory[kProgramPathSize];
     char program[kProgramPathSize];
     char arguments[kLineSize];
-    EXPECT_EQ(0, split_command_text("\"tools\\lt one.exe\" x.log", directory, program,
-                                    arguments));
+    split_command_text("\"tools/lt one.exe\" x.log", directory, program, arguments);
     EXPECT_STREQ("lt one.exe", program);
     EXPECT_STREQ(" x.log", arguments);
     const std::string dir = directory;
     ASSERT_GT(dir.size(), 6u);
-    EXPECT_EQ("tools\\", dir.substr(dir.size() - 6));
+    EXPECT_EQ(NATIVE_OR_WINDOWS("tools/", "tools\\"), dir.substr(dir.size() - 6));
 }
 
 }  // namespace

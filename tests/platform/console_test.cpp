@@ -111,6 +111,13 @@ TEST(ConsoleProcess, NullHandleBoxTextIsCutAt1023Characters) {
     EXPECT_EQ(run.err, box(kNoHandleWriteCaptionText, text));
 }
 
+// The text is shown as it stands: no directive is expanded, no argument read.
+TEST(ConsoleProcess, NullHandleBoxShowsPercentSignsAsTheyStand) {
+    ChildRun run = run_driver({"percent-box"}, Sink::kFile, Sink::kFile, true);
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.err, box(kNoHandleWriteCaptionText, "rate%d%s%99999999999s.log"));
+}
+
 TEST(ConsoleProcess, ReadFromANullHandleShowsABox) {
     ChildRun run = run_driver({"null-read"}, Sink::kFile, Sink::kFile, true);
     EXPECT_EQ(run.exit_code, 0);

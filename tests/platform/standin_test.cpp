@@ -1,8 +1,13 @@
 // The POSIX stand-in's Windows calls where they go beyond what the services' tests reach:
-// file kinds, console modes, the command line, full paths and priority classes.
+// file kinds, console modes and the terminal left as found, the command line,
+// full paths, priority classes, and the signals that Windows would not deliver.
 #ifndef _WIN32
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -43,46 +48,68 @@ TEST(Standin, ConsoleModeFailsOffATerminal) {
     CloseHandle(handle);
 }
 
+// Runs body in a child process and gives its wait status; the child ends with exit code 0
+// when body returns. A child keeps what it changes in the stand-in (the recorded terminal
+// settings among them) from the tests that follow.
+template <class Body>
+int in_child(Body body) {
+    pid_t child = fork();
+    if (child == 0) {
+        body();
+        _exit(0);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    return status;
+}
+
 TEST(Standin, ConsoleModeOfATerminalIsItsLineDiscipline) {
     int master = posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_GE(master, 0);
     ASSERT_EQ(grantpt(master) | unlockpt(master), 0);
     int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
     ASSERT_GE(terminal, 0);
-    HANDLE handle = handle_of(terminal);
-    DWORD mode = 0;
-    ASSERT_NE(GetConsoleMode(handle, &mode), 0);
-    EXPECT_EQ(mode & (ENABLE_PROCESSED_INPUT | ENABLE_MOUSE_INPUT),
-              ENABLE_PROCESSED_INPUT | ENABLE_MOUSE_INPUT);
-    EXPECT_NE(SetConsoleMode(handle, (mode & ~(ENABLE_PROCESSED_INPUT | ENABLE_MOUSE_INPUT)) |
-                                         ENABLE_WINDOW_INPUT),
-              0);
-    termios settings;
-    ASSERT_EQ(tcgetattr(terminal, &settings), 0);
-    EXPECT_EQ(settings.c_lflag & ISIG, 0u);
-    ASSERT_NE(GetConsoleMode(handle, &mode), 0);
-    EXPECT_EQ(mode & (ENABLE_PROCESSED_INPUT | ENABLE_MOUSE_INPUT | ENABLE_WINDOW_INPUT),
-              ENABLE_WINDOW_INPUT);
-    SetConsoleMode(handle, mode | ENABLE_PROCESSED_INPUT | ENABLE_MOUSE_INPUT);
+    int status = in_child([terminal] {
+        HANDLE handle = handle_of(terminal);
+        DWORD mode = 0;
+        if (!GetConsoleMode(handle, &mode)) _exit(2);
+        if ((mode & (ENABLE_PROCESSED_INPUT | ENABLE_MOUSE_INPUT)) !=
+            (ENABLE_PROCESSED_INPUT | ENABLE_MOUSE_INPUT))
+            _exit(3);
+        DWORD changed = (mode & ~(ENABLE_PROCESSED_INPUT | ENABLE_MOUSE_INPUT)) |
+                        ENABLE_WINDOW_INPUT;
+        if (!SetConsoleMode(handle, changed)) _exit(4);
+        termios settings;
+        if (tcgetattr(terminal, &settings) != 0 || (settings.c_lflag & ISIG)) _exit(5);
+        if (!GetConsoleMode(handle, &mode)) _exit(6);
+        if ((mode & (ENABLE_PROCESSED_INPUT | ENABLE_MOUSE_INPUT | ENABLE_WINDOW_INPUT)) !=
+            ENABLE_WINDOW_INPUT)
+            _exit(7);
+    });
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the step that failed";
     close(terminal);
     close(master);
 }
 
-TEST(Standin, CommandLineQuotesTheWindowsWay) {
+// logtally takes its path from between the first and the last double quote of the arguments,
+// so one argument comes back exactly, quotes, backslashes and blanks included.
+TEST(Standin, CommandLineGivesBackTheArgumentByTheProgramsRules) {
     struct Row {
         std::vector<const char*> arguments;
         const char* line;
     } rows[] = {
         {{"prog"}, "prog"},
-        {{"prog", "log.txt"}, "prog log.txt"},
+        {{""}, "\"\""},
+        {{"prog", "log.txt"}, "prog \"log.txt\""},
         {{"prog", "day one.txt"}, "prog \"day one.txt\""},
         {{"prog", ""}, "prog \"\""},
-        {{"prog", "a\\b"}, "prog a\\b"},
-        {{"prog", "a\"b"}, "prog \"a\\\"b\""},
-        {{"prog", "a\\\"b"}, "prog \"a\\\\\\\"b\""},
-        {{"prog", "tail\\ "}, "prog \"tail\\ \""},
-        {{"prog", "dir one\\"}, "prog \"dir one\\\\\""},
-        {{"my prog", "x", "y"}, "\"my prog\" x y"},
+        {{"prog", "a\\b"}, "prog \"a\\b\""},
+        {{"prog", "\"sample.log\""}, "prog \"\"sample.log\"\""},
+        {{"prog", "a\"b"}, "prog \"a\"b\""},
+        {{"prog", " padded\\ "}, "prog \" padded\\ \""},
+        {{"my prog", "x", "y"}, "\"my prog\" \"x y\""},
+        {{"my \"odd\" prog", "x"}, "\"my odd prog\" \"x\""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.line);
@@ -90,6 +117,29 @@ TEST(Standin, CommandLineQuotesTheWindowsWay) {
                               const_cast<char**>(row.arguments.data()));
         EXPECT_STREQ(GetCommandLineA(), row.line);
     }
+}
+
+// Natively every byte of a command line has its exact ANSI form: the wide line holds the
+// same bytes as units, and they convert back without the default character.
+TEST(Standin, WideCommandLineConvertsBackExactly) {
+    const char* arguments[] = {"prog", "caf\xE9 \"x\".log"};
+    standin_set_arguments(2, const_cast<char**>(arguments));
+    std::string narrow = GetCommandLineA();
+    std::u16string wide = GetCommandLineW();
+    ASSERT_EQ(wide.size(), narrow.size());
+    char back[64];
+    BOOL used_default = 1;
+    int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, back,
+                                   sizeof back, nullptr, &used_default);
+    EXPECT_EQ(size, static_cast<int>(narrow.size()) + 1);
+    EXPECT_EQ(used_default, 0);
+    EXPECT_EQ(std::string(back), narrow);
+
+    const char16_t beyond[] = {u'a', 0xFF41, 0};  // the full-width a has no byte of its own
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, beyond, -1, nullptr, 0, nullptr,
+                                  &used_default),
+              3);
+    EXPECT_EQ(used_default, 1);
 }
 
 TEST(Standin, FullPathNeedsNoFileAndResolvesDots) {
@@ -119,6 +169,138 @@ TEST(Standin, FullPathNeedsNoFileAndResolvesDots) {
     EXPECT_EQ(GetFullPathNameA("/x/yz", sizeof small, small, nullptr), 6u);
     EXPECT_STREQ(small, "abc");
     EXPECT_EQ(GetFullPathNameA("", sizeof small, small, nullptr), 0u);
+}
+
+TEST(Standin, OpeningAFifoWithoutAWriterDoesNotBlock) {
+    const char* name = "platform-standin-fifo.tmp";
+    unlink(name);
+    ASSERT_EQ(mkfifo(name, 0600), 0);
+    int status = in_child([name] {
+        alarm(5);  // a blocked open ends the child instead of the test run
+        HANDLE handle = system_open(name, GENERIC_READ, OPEN_EXISTING);
+        if (handle == INVALID_HANDLE_VALUE) _exit(2);
+        if (GetFileType(handle) != FILE_TYPE_PIPE) _exit(3);
+        int fd = static_cast<int>(reinterpret_cast<intptr_t>(handle) / 4 - 1);
+        if (fcntl(fd, F_GETFL) & O_NONBLOCK) _exit(4);  // reads block again once open
+    });
+    unlink(name);
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// As on Windows, a write past the file-size limit comes up short; the process lives on.
+TEST(Standin, WritePastTheFileSizeLimitIsShort) {
+    ScratchFile file("standin-limit");
+    int status = in_child([&file] {
+        const char* arguments[] = {"prog"};
+        standin_set_arguments(1, const_cast<char**>(arguments));
+        rlimit limit = {4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        HANDLE handle = system_open(file.name(), GENERIC_WRITE, CREATE_ALWAYS);
+        static char data[8192];
+        DWORD written = 0;
+        WriteFile(handle, data, sizeof data, &written, nullptr);
+        if (written != 4096) _exit(2);
+        WriteFile(handle, data, 1, &written, nullptr);
+        if (written != 0) _exit(3);
+    });
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+LONG WINAPI report_and_exit(EXCEPTION_POINTERS*) { _exit(7); }
+
+// Only the process's own faults reach the filter; the same signal sent by another process
+// takes its default action, as no process can raise an exception in another on Windows.
+TEST(Standin, AFaultSignalSentByAnotherProcessIsNoException) {
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        rlimit no_core = {0, 0};
+        setrlimit(RLIMIT_CORE, &no_core);
+        SetUnhandledExceptionFilter(report_and_exit);
+        if (write(ready[1], "r", 1) != 1) _exit(2);
+        for (;;) pause();
+    }
+    char byte;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    for (int fd : ready) close(fd);
+    kill(child, SIGSEGV);
+    int status = -1;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the filter ran: exit code " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), SIGSEGV);
+
+    status = in_child([] {
+        SetUnhandledExceptionFilter(report_and_exit);
+        __builtin_trap();  // a fault of the process itself (SIGILL from the system)
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 7) << "a real fault is reported";
+}
+
+// The terminal gets back the settings it had before the first change, whichever way the
+// process ends.
+TEST(Standin, TerminalSettingsComeBackWhenTheProcessEnds) {
+    enum class Ending { kExitProcess, kInterrupt, kTerminate, kFault };
+    const struct {
+        const char* name;
+        Ending ending;
+    } rows[] = {
+        {"ExitProcess", Ending::kExitProcess},
+        {"SIGINT", Ending::kInterrupt},
+        {"SIGTERM", Ending::kTerminate},
+        {"fault reported by the filter", Ending::kFault},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        int master = posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(master, 0);
+        ASSERT_EQ(grantpt(master) | unlockpt(master), 0);
+        int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
+        ASSERT_GE(terminal, 0);
+        termios before;
+        ASSERT_EQ(tcgetattr(terminal, &before), 0);
+        before.c_lflag &= ~static_cast<tcflag_t>(ISIG);
+        ASSERT_EQ(tcsetattr(terminal, TCSANOW, &before), 0);
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        pid_t child = fork();
+        if (child == 0) {
+            rlimit no_core = {0, 0};
+            setrlimit(RLIMIT_CORE, &no_core);
+            HANDLE handle = reinterpret_cast<HANDLE>(static_cast<intptr_t>(terminal + 1) * 4);
+            DWORD mode = 0;
+            GetConsoleMode(handle, &mode);
+            SetConsoleMode(handle, mode | ENABLE_PROCESSED_INPUT);
+            termios changed;
+            tcgetattr(terminal, &changed);
+            if (!(changed.c_lflag & ISIG)) _exit(2);
+            if (row.ending == Ending::kExitProcess) ExitProcess(0);
+            if (row.ending == Ending::kFault) {
+                SetUnhandledExceptionFilter([](EXCEPTION_POINTERS*) -> LONG { ExitProcess(1); });
+                __builtin_trap();  // a fault of the process itself (SIGILL from the system)
+            }
+            if (write(ready[1], "r", 1) != 1) _exit(3);
+            for (;;) pause();
+        }
+        close(ready[1]);
+        char byte;
+        if (row.ending == Ending::kInterrupt || row.ending == Ending::kTerminate) {
+            ASSERT_EQ(read(ready[0], &byte, 1), 1);
+            kill(child, row.ending == Ending::kInterrupt ? SIGINT : SIGTERM);
+        }
+        int status = -1;
+        waitpid(child, &status, 0);
+        close(ready[0]);
+        EXPECT_NE(status, 2 << 8) << "SetConsoleMode changed nothing";
+        termios after;
+        ASSERT_EQ(tcgetattr(terminal, &after), 0);
+        EXPECT_EQ(after.c_lflag & ISIG, 0u);
+        EXPECT_EQ(after.c_lflag, before.c_lflag);
+        close(terminal);
+        close(master);
+    }
 }
 
 TEST(Standin, PriorityClassesAreTheFourKnownOnes) {

@@ -234,6 +234,34 @@ TEST(FormatText, FormatIntoPassesEveryKindOfArgument) {
     EXPECT_EQ(std::string(buf), "call=8589934592 -3 ?cx");
 }
 
+// A character argument is its unsigned byte: a high one sign-extended would be a word that
+// %s takes for a pointer.
+TEST(FormatText, CharacterArgumentsAreUnsignedBytes) {
+    const struct {
+        const char* format;
+        char c;
+        std::string expected;
+    } rows[] = {
+        {"%s", 'a', "a"},
+        {"%s", '\x7F', "\x7F"},
+        {"%s", '\x80', "\x80"},
+        {"%s", '\xE9', "\xE9"},
+        {"%s", '\xFF', "\xFF"},
+        {"%u", '\xE9', "233"},
+        {"%s", '\0', ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.expected);
+        char buf[64];
+        format_into(buf, sizeof buf, row.format, row.c);
+        EXPECT_EQ(std::string(buf), row.expected);
+        format_into(buf, sizeof buf, row.format, static_cast<signed char>(row.c));
+        EXPECT_EQ(std::string(buf), row.expected);
+        format_into(buf, sizeof buf, row.format, TextArg(row.c));
+        EXPECT_EQ(std::string(buf), row.expected);
+    }
+}
+
 TEST(DigitConverters, Extremes) {
     using Converter = void (*)(uint32_t, uint32_t, char*);
     struct Case {

@@ -87,7 +87,7 @@ TEST(Literal, TextOutsideThePoolIsNeverDecodedEvenWhenItPassesTheCheck) {
 TEST(Literal, CharacterValuesAndPlainTextsComeBackUnchanged) {
     for (uintptr_t v : {uintptr_t{1}, uintptr_t{10}, uintptr_t{0x85}, uintptr_t{255}}) {
         SCOPED_TRACE(v);
-        TextArg arg(static_cast<int>(v));
+        TextArg arg(static_cast<unsigned char>(v));
         EXPECT_EQ(decode_literal(arg).word, v);
     }
     char plain[] = "plain";

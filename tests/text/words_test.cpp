@@ -24,6 +24,20 @@ TEST(WordCopy, CopiesTheNthWord) {
     }
 }
 
+// The destination may be the text itself: the word is found before anything is written.
+TEST(WordCopy, CopiesIntoTheTextItself) {
+    struct Row { int32_t n; const char* word; int result; };
+    const Row rows[] = {
+        {1, "first", 0}, {2, "second", 0}, {3, "", 1}, {0, "", 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.n);
+        char text[] = "  first second";
+        EXPECT_EQ(word_copy(text, row.n, text), row.result);
+        EXPECT_STREQ(text, row.word);
+    }
+}
+
 TEST(WordCopy, CopiesAWordOfMaximumLength) {
     std::string word(1023, 'w');
     std::string text = "  " + word + "  tail";

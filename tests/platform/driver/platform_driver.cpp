@@ -33,6 +33,8 @@ std::string letters(int length) {
     } else if (std::strcmp(command, "null-read") == 0) {
         char buffer[16];
         read_raw(nullptr, buffer, 16);
+    } else if (std::strcmp(command, "percent-box") == 0) {
+        write_raw(nullptr, "rate%d%s%99999999999s.log", 4);
     } else if (std::strcmp(command, "long-box") == 0) {
         std::string text = letters(1500);
         write_raw(nullptr, text.c_str(), 3);
