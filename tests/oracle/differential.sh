@@ -15,7 +15,7 @@ emulator=("$@")
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/logtally-differential.XXXXXX")
 logs=$scratch/logs
 python3 "$here/hostile_logs.py" "$here/../../text/literals.txt" "$logs" \
-  "${DIFFERENTIAL_SEED:-1}" || { echo "the log generator failed"; exit 1; }
+  "${DIFFERENTIAL_SEED:-1}" || { echo "the log generator failed"; rm -rf "$scratch"; exit 1; }
 
 # run PROGRAM DIR PIPED ARGS...: runs PROGRAM in DIR/work. With PIPED=1 standard output is a
 # pipe and standard error a file, so the console messages go to both.
