@@ -36,9 +36,9 @@ native_packages=(cmake ninja-build g++ googletest groff-base)
 win32_packages=(g++-mingw-w64-i686 wine wine32:i386)
 # The sanitizer build uses the native packages; the fuzz targets need clang with the
 # libFuzzer and sanitizer runtimes. util-linux gives the end-to-end cases flock, setsid and
-# unshare.
+# unshare; python3 writes the differential test's logs.
 fuzz_packages=(clang clang-14 libclang-rt-14-dev)
-e2e_packages=(util-linux)
+e2e_packages=(util-linux python3)
 # CPack takes the Debian package's Depends from dpkg-shlibdeps (dpkg-dev), run on the files
 # that `file` calls executables; the package check runs lintian on the package.
 package_packages=(dpkg-dev file)
