@@ -62,6 +62,7 @@ struct LineReader {
 int32_t reader_init(LineReader* reader, HANDLE handle);
 int32_t reader_read(LineReader* reader, void* destination, int32_t count);
 int32_t read_line(LineReader* reader, char* line, int32_t size);
+bool line_goes_on(LineReader* reader);
 int32_t read_raw(HANDLE handle, void* destination, int32_t count);
 
 // --- Program flow and input selection (program.cpp, input.cpp).

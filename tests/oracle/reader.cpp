@@ -67,6 +67,18 @@ int32_t read_line(LineReader* reader, char* line, int32_t size) {
     return stored;
 }
 
+// After a line that filled its buffer: true when the same line goes on, that is when a byte
+// other than CR and LF comes before its LF or the end of input. The CRs skipped on the way
+// would be dropped by the next read anyway.
+bool line_goes_on(LineReader* reader) {
+    for (;;) {
+        if (reader->cursor >= reader->fill && !refill(reader)) return false;
+        char byte = reader->buffer[reader->cursor];
+        if (byte != '\r') return byte != '\n';
+        reader->cursor += 1;
+    }
+}
+
 // A null handle shows a message box and reads nothing; the first failed read is fatal.
 int32_t read_raw(HANDLE handle, void* destination, int32_t count) {
     if (handle == 0) {

@@ -51,8 +51,14 @@ const KindRule kKindRules[] = {
 
 void scan_log() {
     reader_init(&reader, input_handle);
-    while (read_line(&reader, raw_line, kLineSize) != -1) {
+    bool continued = false;
+    int32_t stored;
+    while ((stored = read_line(&reader, raw_line, kLineSize)) != -1) {
         line_counter += 1;
+        // A line longer than the buffer is read in pieces: one warning names its first.
+        bool cut = stored == kLineSize - 1 && line_goes_on(&reader);
+        if (cut && !continued) print(kLineCutFmt, Wide(line_counter));
+        continued = cut;
         clean_line();
         check_timestamp_order();
         if (classify_line() == kEventLine) parse_event_line();
