@@ -50,7 +50,7 @@ constexpr PartyForm kSecondParty{kSecondIdIntro, kSecondIdIntroLength, kSecondId
 
 // Reads one party into *id and its name, given where its intro first stands after the cursor
 // (null: nowhere). Returns the cursor after the party, or null with *code set.
-const char* parse_party(const Span& span, const char* cursor, const char* intro,
+inline const char* parse_party(const Span& span, const char* cursor, const char* intro,
                         const PartyForm& form, int32_t* id, const char** name,
                         int32_t* name_length, int32_t* code) {
     (void)span;
@@ -124,7 +124,10 @@ const char* const kEventLiterals[] = {kEventMarkerA,  kEventMarkerB,  kPartySepa
 
 // The parser compares raw bytes, so its literals must be plain before the first line.
 void decode_event_literals() {
+    static bool decoded = false;
+    if (decoded) return;
     for (const char* literal : kEventLiterals) decode_literal(literal);
+    decoded = true;
 }
 
 // An event on its way to the tallies, with copies of its names (the line does not last).
@@ -155,8 +158,9 @@ void hold_event(const ParsedEvent& event) {
     held.duration = event.duration;
     held.first_name_length = event.first_name_length;
     held.second_name_length = event.second_name_length;
-    copy_bytes(held.first_name, event.first_name, event.first_name_length);
-    copy_bytes(held.second_name, event.second_name, event.second_name_length);
+    // Both names lie in line storage and go to line-sized buffers: whole blocks fit.
+    copy_blocks(held.first_name, event.first_name, event.first_name_length);
+    copy_blocks(held.second_name, event.second_name, event.second_name_length);
     prefetch_entry(&first_party_table, held.first_id);
     prefetch_entry(&second_party_table, held.second_id);
 }

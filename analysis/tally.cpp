@@ -21,6 +21,7 @@ constexpr int32_t kCellSize = sizeof(NameCell);
 
 // The smallest room given a copy: a name that changes a little still fits its old copy.
 constexpr int32_t kLeastRoom = 16;
+static_assert(kLeastRoom % 16 == 0, "a copy's room holds whole blocks of sixteen");
 // A region after a compaction has this much room for every byte its names take, so that the
 // next compaction is far: the moves then cost a constant share of the bytes interned.
 constexpr int32_t kRegionHeadroom = 2;
@@ -107,7 +108,8 @@ void rename_entry(TallyEntry* entry, const char* name, int32_t length) {
     }
     char* text = const_cast<char*>(entry->name);
     cell_of(text)->length = static_cast<uint16_t>(length);
-    copy_bytes(text, name, length);
+    // The room is a multiple of sixteen, and the name comes from line-sized storage.
+    copy_blocks(text, name, length);
     text[length] = 0;
 }
 

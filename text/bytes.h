@@ -75,14 +75,45 @@ const char* find_in_set(const char* t, int32_t n, const ByteSet& set) {
 }
 
 // First blank (tab, line feed, vertical tab, form feed, carriage return, space) in t[0..n),
-// or null.
-const char* find_blank(const char* t, int32_t n);
+// or null. Blanks are the space and the five control characters from tab (9) to carriage
+// return (13): c - 9, taken unsigned, is at most 4 for those five.
+inline const char* find_blank(const char* t, int32_t n) {
+    const __m128i space = _mm_set1_epi8(' '), tab = _mm_set1_epi8(9), four = _mm_set1_epi8(4);
+    for (int32_t i = 0; i < n; i += 16) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+        __m128i shifted = _mm_sub_epi8(block, tab);
+        __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(shifted, four), shifted);
+        __m128i blank = _mm_or_si128(control, _mm_cmpeq_epi8(block, space));
+        uint32_t bits = static_cast<uint32_t>(_mm_movemask_epi8(blank));
+        if (n - i < 16) bits &= in_range_bits(n - i);
+        if (bits) return t + i + __builtin_ctz(bits);
+    }
+    return nullptr;
+}
 
 // Position of the first byte where the m bytes at a and at b differ, or m when they agree.
-int32_t first_difference(const char* a, const char* b, int32_t m);
+inline int32_t first_difference(const char* a, const char* b, int32_t m) {
+    for (int32_t i = 0; i < m; i += 16) {
+        __m128i same = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i)),
+                                      _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i)));
+        uint32_t differ = ~static_cast<uint32_t>(_mm_movemask_epi8(same)) & 0xFFFFu;
+        if (m - i < 16) differ &= in_range_bits(m - i);
+        if (differ) return i + __builtin_ctz(differ);
+    }
+    return m;
+}
 
 // First position of byte c in t[0..n), or null.
-const char* find_byte(const char* t, int32_t n, char c);
+inline const char* find_byte(const char* t, int32_t n, char c) {
+    const __m128i lanes = _mm_set1_epi8(c);
+    for (int32_t i = 0; i < n; i += 16) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+        uint32_t bits = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lanes)));
+        if (n - i < 16) bits &= in_range_bits(n - i);
+        if (bits) return t + i + __builtin_ctz(bits);
+    }
+    return nullptr;
+}
 
 
 inline uint64_t load_word(const char* p) {
@@ -115,6 +146,14 @@ inline bool same_bytes(const char* a, const char* b, int32_t m) {
 
 // Copies n bytes from src to dst, which must not overlap; reads and writes nothing beyond.
 void copy_bytes(char* dst, const char* src, int32_t n);
+
+// Copies n bytes from src to dst in whole blocks of sixteen: up to fifteen bytes past n are
+// read from src and written to dst, so both must have that room.
+inline void copy_blocks(char* dst, const char* src, int32_t n) {
+    for (int32_t i = 0; i < n; i += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
+}
 
 // First position of the m bytes of needle (m at least 2) in t[0..n), or null. Candidates are
 // the positions where the needle's first two bytes stand; only they are compared in full.

@@ -8,6 +8,7 @@
 #include "analysis/reports.h"
 #include "analysis/tally.h"
 #include "platform/process.h"
+#include "text/limits.h"
 
 namespace {
 
@@ -22,7 +23,10 @@ class Tally : public testing::Test {
 
     void offer(int32_t identifier, const std::string& name, int64_t duration = 10,
                TallyTable* table = &first_party_table) {
-        tally_event(table, identifier, duration, name.data(), static_cast<int32_t>(name.size()));
+        // In storage like a line's, which the tally may read in whole blocks.
+        char text[kLineBufferSize] = {};
+        name.copy(text, kLineSize - 1);
+        tally_event(table, identifier, duration, text, static_cast<int32_t>(name.size()));
     }
 
     const TallyEntry& entry(int32_t identifier) {
