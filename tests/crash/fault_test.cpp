@@ -76,20 +76,21 @@ protected:
 struct Fault {
     const char* name;
     uint32_t code;
+    const char* shown;   // the exception's name in the report
     const char* access;  // access-kind text, or null for no access line
     bool native_only;
 };
 
 TEST_F(CrashDriver, EachFaultIsReportedOnStandardErrorAndInTheCrashFile) {
     const Fault faults[] = {
-        {"read", 0xC0000005u, kAccessReadText, false},
-        {"write", 0xC0000005u, kAccessWriteText, false},
-        {"execute", 0xC0000005u, kAccessExecuteText, false},
-        {"divide", 0xC0000094u, nullptr, false},
-        {"stack", 0xC00000FDu, nullptr, false},
-        {"breakpoint", 0x80000003u, nullptr, false},
-        {"illegal", 0xC000001Du, nullptr, false},
-        {"bus", 0xC0000006u, kAccessReadText, true},
+        {"read", 0xC0000005u, kExceptionAccessViolationText, kAccessReadText, false},
+        {"write", 0xC0000005u, kExceptionAccessViolationText, kAccessWriteText, false},
+        {"execute", 0xC0000005u, kExceptionAccessViolationText, kAccessExecuteText, false},
+        {"divide", 0xC0000094u, kExceptionIntDivideByZeroText, nullptr, false},
+        {"stack", 0xC00000FDu, kExceptionStackOverflowText, nullptr, false},
+        {"breakpoint", 0x80000003u, kExceptionBreakpointText, nullptr, false},
+        {"illegal", 0xC000001Du, kExceptionIllegalInstructionText, nullptr, false},
+        {"bus", 0xC0000006u, kExceptionInPageErrorText, kAccessReadText, true},
     };
     for (const Fault& fault : faults) {
         if (fault.native_only && !kNative) continue;
@@ -101,6 +102,7 @@ TEST_F(CrashDriver, EachFaultIsReportedOnStandardErrorAndInTheCrashFile) {
         ReadReport read = read_report(report);
         ASSERT_EQ(read.failure, "") << report;
         EXPECT_EQ(read.code, fault.code) << report;
+        EXPECT_EQ(read.name, plain(fault.shown)) << report;
         EXPECT_EQ(read.has_access, fault.access != nullptr) << report;
         if (fault.access) EXPECT_EQ(read.access_text, plain(fault.access)) << report;
         // The record and the register context agree on where the fault happened.

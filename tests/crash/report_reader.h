@@ -14,6 +14,16 @@ std::string plain(const char* literal);
 // text with every LF written as CR LF, as the program's writers put it out.
 std::string with_crlf(const std::string& text);
 
+// An exception code the report names and the literal of the name it must show.
+struct KnownException {
+    uint32_t code;
+    const char* name;
+};
+
+// Every code the report names, written out here rather than taken from the program's table,
+// so that a wrong row there shows; the reader accepts only these names and the unlisted one.
+extern const KnownException kKnownExceptions[23];
+
 struct ReadReport {
     std::string failure;  // empty when the whole text was a report
     uint32_t code = 0, address = 0;
