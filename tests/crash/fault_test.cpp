@@ -3,11 +3,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
-#include "child_process.h"
 #include "literals.h"
 #include "report_reader.h"
+#include "support/child_process.h"
 
 namespace {
 
@@ -19,11 +18,17 @@ constexpr bool kNative = false;
 constexpr bool kNative = true;
 #endif
 
-std::string file_text(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+// The crash driver, next to the tests, run in work_dir with standard error in a pipe read as
+// it arrives. A driver still running after limit seconds is stuck (a filter that never ends).
+ChildRun run_driver(const std::vector<std::string>& args, const std::string& work_dir,
+                    int limit = 10) {
+    ChildOptions options;
+    options.out = Sink::kFile;
+    options.err = Sink::kPipe;
+    options.working_folder = work_dir;
+    options.capture_prefix = work_dir;
+    options.time_limit_seconds = limit;
+    return run_child(program_folder() + executable("crash_driver"), args, options);
 }
 
 class CrashDriver : public testing::Test {
@@ -40,11 +45,13 @@ protected:
         dir_ = fresh_directory(name);
         ChildRun result = run_driver(args, dir_);
         EXPECT_EQ(result.exit_code, 1);
-        EXPECT_EQ(result.output, "");
+        EXPECT_EQ(result.out, "");
         return result;
     }
 
-    std::string crash_file() const { return file_text(fs::path(dir_) / plain(kCrashFileName)); }
+    std::string crash_file() const {
+        return read_file((fs::path(dir_) / plain(kCrashFileName)).string());
+    }
 
     std::vector<std::string> files_left() const {
         std::vector<std::string> names;
@@ -97,7 +104,7 @@ TEST_F(CrashDriver, EachFaultIsReportedOnStandardErrorAndInTheCrashFile) {
         SCOPED_TRACE(fault.name);
         ChildRun result = run(fault.name, {fault.name});
         std::string written = expanded(kCrashFileWrittenFmt, plain(kCrashFileName).c_str());
-        std::string report = report_between_separators(result.error, "", written, "");
+        std::string report = report_between_separators(result.err, "", written, "");
         EXPECT_EQ(crash_file(), report);
         ReadReport read = read_report(report);
         ASSERT_EQ(read.failure, "") << report;
@@ -120,7 +127,7 @@ TEST_F(CrashDriver, AnExistingCrashFileIsReplacedByTheReport) {
     ChildRun result = run_driver({"divide"}, dir_);
     EXPECT_EQ(result.exit_code, 1);
     std::string written = expanded(kCrashFileWrittenFmt, plain(kCrashFileName).c_str());
-    EXPECT_EQ(crash_file(), report_between_separators(result.error, "", written, ""));
+    EXPECT_EQ(crash_file(), report_between_separators(result.err, "", written, ""));
 }
 
 TEST_F(CrashDriver, EnteringTheFilterAgainEndsTheProcessAtOnceWithoutOutput) {
@@ -138,15 +145,24 @@ TEST_F(CrashDriver, EnteringTheFilterAgainEndsTheProcessAtOnceWithoutOutput) {
         dir_ = fresh_directory(std::string("reentry_") + c.how);
         ChildRun result = run_driver({"divide", "--before", c.how, "--after"}, dir_);
         EXPECT_EQ(result.exit_code, c.exit_code);
-        EXPECT_EQ(result.output, "");
-        EXPECT_EQ(result.error, "");
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "");
         EXPECT_TRUE(files_left().empty());
     }
 }
 
+TEST_F(CrashDriver, ADriverStillRunningAtTheTimeLimitIsEnded) {
+    // The filter pauses 5 s after the first separator; the run may last 1 s.
+    dir_ = fresh_directory("time_limit");
+    ChildRun result = run_driver({"divide", "--sleep", "5000"}, dir_, 1);
+    EXPECT_EQ(result.exit_code, kNative ? 128 + 14 : 99);
+    EXPECT_EQ(result.err, with_crlf(plain(kCrashSeparatorText)));
+    EXPECT_LT(arrival_ms(result, 0), 1000);
+}
+
 TEST_F(CrashDriver, WithoutACrashFileNameOnlyStandardErrorGetsTheReport) {
     ChildRun result = run("no_file", {"read", "--no-file"});
-    std::string report = report_between_separators(result.error, "", "", "");
+    std::string report = report_between_separators(result.err, "", "", "");
     EXPECT_EQ(read_report(report).failure, "");
     EXPECT_TRUE(files_left().empty());
 }
@@ -158,12 +174,12 @@ TEST_F(CrashDriver, TheFirstFailedCreationOfTheCrashFileIsFatal) {
     std::string fatal = with_crlf(plain(kFatalHeadText)) +
                         expanded(kCreateFailedFmt, name.c_str()) +
                         with_crlf(plain(kFatalTailText));
-    ASSERT_GT(result.error.size(), separator.size() + fatal.size());
-    EXPECT_EQ(result.error.substr(0, separator.size()), separator);
-    EXPECT_EQ(result.error.substr(result.error.size() - fatal.size()), fatal);
-    std::string report = result.error.substr(
-        separator.size(), result.error.size() - separator.size() - fatal.size());
-    EXPECT_EQ(read_report(report).failure, "") << result.error;
+    ASSERT_GT(result.err.size(), separator.size() + fatal.size());
+    EXPECT_EQ(result.err.substr(0, separator.size()), separator);
+    EXPECT_EQ(result.err.substr(result.err.size() - fatal.size()), fatal);
+    std::string report = result.err.substr(
+        separator.size(), result.err.size() - separator.size() - fatal.size());
+    EXPECT_EQ(read_report(report).failure, "") << result.err;
 }
 
 TEST_F(CrashDriver, ALaterFailedCreationIsReportedAndTheFilterGoesOn) {
@@ -171,7 +187,7 @@ TEST_F(CrashDriver, ALaterFailedCreationIsReportedAndTheFilterGoesOn) {
     ChildRun result =
         run("create_soft", {"read", "--file", name, "--creation-failed-before", "--after"});
     std::string failed = expanded(kCrashFileFailedFmt, name.c_str());
-    std::string report = report_between_separators(result.error, "", failed, "<after>\r\n");
+    std::string report = report_between_separators(result.err, "", failed, "<after>\r\n");
     EXPECT_EQ(read_report(report).failure, "");
 }
 
@@ -186,15 +202,15 @@ TEST_F(CrashDriver, CallbacksFrameTheOutputAndThePausesFollowEachSeparator) {
                               {"divide", "--sleep", c.sleep, "--before", "mark", "--after"});
         std::string before = "<before>\r\n", after = "<after>\r\n";
         std::string written = expanded(kCrashFileWrittenFmt, plain(kCrashFileName).c_str());
-        std::string report = report_between_separators(result.error, before, written, after);
+        std::string report = report_between_separators(result.err, before, written, after);
         EXPECT_EQ(crash_file(), report);
 
         size_t separator_size = with_crlf(plain(kCrashSeparatorText)).size();
         size_t first_separator = before.size();
-        size_t second_separator = result.error.size() - after.size() - separator_size;
+        size_t second_separator = result.err.size() - after.size() - separator_size;
         long long first_pause = arrival_ms(result, first_separator + separator_size) -
                                 arrival_ms(result, first_separator);
-        long long second_pause = arrival_ms(result, result.error.size() - after.size()) -
+        long long second_pause = arrival_ms(result, result.err.size() - after.size()) -
                                  arrival_ms(result, second_separator);
         if (c.delays) {
             EXPECT_GE(first_pause, 300);

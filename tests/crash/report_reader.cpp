@@ -153,14 +153,6 @@ bool read_registers(Reader& r) {
 
 }  // namespace
 
-std::string plain(const char* literal) { return decode_literal(literal); }
-
-std::string with_crlf(const std::string& text) {
-    std::string out;
-    for (char c : text) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    return out;
-}
-
 ReadReport read_report(const std::string& text) {
     ReadReport out;
     Reader r{split_lines(text), 0, &out};

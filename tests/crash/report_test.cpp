@@ -1,9 +1,7 @@
 // The report written from given values: lines, names, access kinds and register order.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "crash/crash.h"
 #include "literals.h"
@@ -39,10 +37,7 @@ Written report_of(const CrashValues& values) {
     if (create_file(name, 0, &file) != 0) return {-1, ""};
     int32_t status = write_crash_report(file, values);
     close_file(file);
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return {status, text.str()};
+    return {status, read_file(name)};
 }
 
 ReadReport read_back(const CrashValues& values) {
