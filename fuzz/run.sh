@@ -17,6 +17,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p fuzz/findings
 total=0
+ran=0
 for target in build/fuzz/fuzz/*_fuzz; do
     name=$(basename "$target")
     kept=(fuzz/regressions/"$name"/*)
@@ -38,6 +39,12 @@ for target in build/fuzz/fuzz/*_fuzz; do
     fi
     runs=$(grep -m1 'stat::number_of_executed_units' "$work/$name.log" | awk '{print $2}')
     total=$((total + runs))
+    ran=$((ran + 1))
     echo "$name: ${#kept[@]} kept inputs replayed; $runs executions in $seconds s, no failure"
 done
-echo "all targets: $total executions, no failure"
+# A build that made no target (a changed option, a moved folder) must not pass as a clean run.
+if [ "$ran" -eq 0 ]; then
+    echo "no fuzz target was built in build/fuzz/fuzz: nothing was fuzzed" >&2
+    exit 1
+fi
+echo "all $ran targets: $total executions, no failure"

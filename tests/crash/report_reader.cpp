@@ -4,6 +4,32 @@
 #include "literals.h"
 #include "text/text.h"
 
+const KnownException kKnownExceptions[23] = {
+    {0x80000001u, kExceptionGuardPageText},
+    {0x80000002u, kExceptionMisalignedText},
+    {0x80000003u, kExceptionBreakpointText},
+    {0x80000004u, kExceptionSingleStepText},
+    {0xC0000005u, kExceptionAccessViolationText},
+    {0xC0000006u, kExceptionInPageErrorText},
+    {0xC0000008u, kExceptionInvalidHandleText},
+    {0xC000001Du, kExceptionIllegalInstructionText},
+    {0xC0000025u, kExceptionNoncontinuableText},
+    {0xC0000026u, kExceptionInvalidDispositionText},
+    {0xC000008Cu, kExceptionArrayBoundsText},
+    {0xC000008Du, kExceptionFltDenormalText},
+    {0xC000008Eu, kExceptionFltDivideByZeroText},
+    {0xC000008Fu, kExceptionFltInexactText},
+    {0xC0000090u, kExceptionFltInvalidText},
+    {0xC0000091u, kExceptionFltOverflowText},
+    {0xC0000092u, kExceptionFltStackCheckText},
+    {0xC0000093u, kExceptionFltUnderflowText},
+    {0xC0000094u, kExceptionIntDivideByZeroText},
+    {0xC0000095u, kExceptionIntOverflowText},
+    {0xC0000096u, kExceptionPrivInstructionText},
+    {0xC00000FDu, kExceptionStackOverflowText},
+    {0xC000013Au, kExceptionControlCText},
+};
+
 namespace {
 
 bool is_hex(char c) {
@@ -64,7 +90,7 @@ std::vector<std::string> split_lines(const std::string& text) {
 
 std::vector<std::string> exception_names() {
     std::vector<std::string> names{plain(kUnlistedExceptionText)};
-    for (const ExceptionName& row : ExceptionNameTable) names.push_back(plain(row.name));
+    for (const KnownException& known : kKnownExceptions) names.push_back(plain(known.name));
     return names;
 }
 
@@ -126,14 +152,6 @@ bool read_registers(Reader& r) {
 }
 
 }  // namespace
-
-std::string plain(const char* literal) { return decode_literal(literal); }
-
-std::string with_crlf(const std::string& text) {
-    std::string out;
-    for (char c : text) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    return out;
-}
 
 ReadReport read_report(const std::string& text) {
     ReadReport out;

@@ -6,13 +6,17 @@
 #include <vector>
 
 #include "crash/crash.h"
-#include "text/format.h"
+#include "support/texts.h"
 
-// A literal's plain text (decoded in place on first use).
-std::string plain(const char* literal);
+// An exception code the report names and the literal of the name it must show.
+struct KnownException {
+    uint32_t code;
+    const char* name;
+};
 
-// text with every LF written as CR LF, as the program's writers put it out.
-std::string with_crlf(const std::string& text);
+// Every code the report names, written out here rather than taken from the program's table,
+// so that a wrong row there shows; the reader accepts only these names and the unlisted one.
+extern const KnownException kKnownExceptions[23];
 
 struct ReadReport {
     std::string failure;  // empty when the whole text was a report
@@ -26,11 +30,3 @@ struct ReadReport {
 
 // Reads text, which must be exactly one report.
 ReadReport read_report(const std::string& text);
-
-// A format of the program expanded with args, LF as CR LF.
-template <class... A>
-std::string expanded(const char* format, A... args) {
-    char buffer[2048];
-    int32_t length = format_into(buffer, sizeof buffer, format, args...);
-    return with_crlf(std::string(buffer, length));
-}

@@ -12,7 +12,8 @@
 #            may appear or change
 # and, where a case needs them:
 #   setup    a bash script run in an empty folder before logtally; what it makes is added to
-#            the inputs (big or generated logs are made here, not checked in)
+#            the inputs (big or generated logs are made here, not checked in) and, like them,
+#            must be left unchanged
 #   wrap     a bash script that runs logtally, given as "$@", in the scratch folder instead of
 #            this script, for a different console or a helper process; E2E_SCRATCH names a
 #            folder for its own files
@@ -40,7 +41,10 @@ if [ -d "$case_dir/in" ]; then
 fi
 if [ -f "$case_dir/setup" ]; then
   (cd "$scratch/gen" && bash "$case_dir/setup") || { echo "setup failed"; rm -rf "$scratch"; exit 1; }
-  # Linked, not copied: a generated log may be 100 MB.
+  # Linked, not copied: a generated log may be 100 MB. A link in expected/ changes with its
+  # twin in work/, so the comparison below cannot see a generated input the program changed
+  # in place; their checksums, taken now, can.
+  (cd "$scratch/gen" && find . -type f -print0 | sort -z | xargs -0 -r md5sum) > "$scratch/gen.md5"
   cp -al "$scratch/gen/." "$scratch/work/"
   cp -al "$scratch/gen/." "$scratch/expected/"
 fi
@@ -68,6 +72,12 @@ for stream in stdout stderr exit; do
     failed=1
   fi
 done
+if [ -s "$scratch/gen.md5" ] &&
+   ! (cd "$scratch/work" && md5sum -c --quiet "$scratch/gen.md5") > "$scratch/gen.check" 2>&1; then
+  echo "--- generated inputs the program changed or removed:"
+  head -20 "$scratch/gen.check"
+  failed=1
+fi
 if ! diff -r "$scratch/expected" "$scratch/work" > "$scratch/files.diff"; then
   echo "--- files next to the input differ from the expected ones:"
   head -60 "$scratch/files.diff"

@@ -1,32 +1,31 @@
-// Runs the test driver (or logtally itself) as a child process with chosen standard handles
-// and collects its exit code and output.
+// Runs the platform test driver (or logtally itself) as a child process with chosen standard
+// handles and collects its exit code and output.
 #pragma once
 
 #include <string>
 #include <vector>
 
-// Where a standard handle of the child goes.
-enum class Sink {
-    kFile,          // a fresh regular file, read back after the child ends
-    kPipe,          // a pipe read by the test
-    kSameAsOutput,  // standard error only: the very handle of standard output
-    kReadOnlyFile,  // a regular file opened for reading only: every write fails
-    kClosedPipe,    // a pipe whose reading end is closed before the child starts
-    kFullDevice,    // native build only: /dev/full, where every write fails
-};
+#include "support/child_process.h"
 
-struct ChildRun {
-    int exit_code = -1;
-    std::string out;  // what reached standard output (kFile or kPipe)
-    std::string err;  // what reached standard error (kFile or kPipe)
-};
-
-// Runs the driver with the arguments; standard input is the null device. At most one of out
-// and err may be kPipe (they are read one after the other). With
+// Runs the driver, which sits next to the tests, with the arguments in the test's working
+// folder; standard input is the null device. At most one of out and err may be kPipe. With
 // detach_terminal the child has no controlling terminal (native build), so the stand-in's
 // message boxes go to standard error.
-ChildRun run_driver(const std::vector<std::string>& arguments, Sink out, Sink err,
-                    bool detach_terminal = false);
+inline ChildRun run_driver(const std::vector<std::string>& arguments, Sink out, Sink err,
+                           bool detach_terminal = false) {
+    ChildOptions options;
+    options.out = out;
+    options.err = err;
+    options.capture_prefix = "platform-child";
+    options.detach_terminal = detach_terminal;
+    return run_child(program_folder() + executable("platform_driver"), arguments, options);
+}
 
-// Runs the logtally executable the same way.
-ChildRun run_logtally(const std::vector<std::string>& arguments, Sink out, Sink err);
+// Runs the logtally executable, one folder up from the tests, the same way.
+inline ChildRun run_logtally(const std::vector<std::string>& arguments, Sink out, Sink err) {
+    ChildOptions options;
+    options.out = out;
+    options.err = err;
+    options.capture_prefix = "platform-child";
+    return run_child(program_folder() + executable("../logtally"), arguments, options);
+}

@@ -9,13 +9,11 @@
 #include <cstdio>
 #include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/win_api.h"
-#include "text/format.h"
-#include "text/text.h"
+#include "support/texts.h"
 
 // A file in the working directory that is removed when the test ends.
 class ScratchFile {
@@ -36,10 +34,7 @@ public:
         std::ofstream(name_, std::ios::binary | std::ios::trunc) << content;
     }
 
-    std::string read() const {
-        std::ifstream in(name_, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    std::string read() const { return read_file(name_); }
 
 private:
     std::string name_;
@@ -49,27 +44,6 @@ private:
 // names open their files with the system call itself instead of open_file and create_file.
 inline HANDLE system_open(const char* name, DWORD access, DWORD disposition) {
     return CreateFileA(name, access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-// The plain text of a literal (decoded in place, as the program does).
-inline std::string plain(const char* literal) { return decode_literal(literal); }
-
-// text as it reaches a handle: every LF written as CR LF.
-inline std::string with_crlf(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
-
-// The expansion of a format, as the writers produce it before LF translation.
-template <class... A>
-std::string formatted(const char* format, A... args) {
-    char buffer[4096];
-    int32_t length = format_into(buffer, sizeof buffer, format, args...);
-    return std::string(buffer, length);
 }
 
 // What a death test sees of a process's standard error: on Windows the capture is read back

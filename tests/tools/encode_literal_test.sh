@@ -39,11 +39,13 @@ for ((i = 0; i < ${#rows[@]}; i += 2)); do
 done
 
 printf 'kTwice 1 "a"\nkTwice 1 "b"\n' > "$work/table.txt"
-if "$encoder" "$work/table.txt" "$work" 2>&1 | grep -q "table.txt:2: error: kTwice is defined twice"; then
+message=$("$encoder" "$work/table.txt" "$work" 2>&1)
+status=$?
+if [ $status -ne 0 ] && [[ "$message" == "$work/table.txt:2: error: kTwice is defined twice" ]]; then
     passed=$((passed + 1))
 else
     failed=$((failed + 1))
-    echo "FAILED: a name defined twice is accepted"
+    echo "FAILED: a name defined twice -> status $status: $message"
 fi
 
 echo "encode_literal: $passed passed, $failed failed"
