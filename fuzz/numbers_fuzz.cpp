@@ -75,6 +75,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (got != want.result) abort();
     if (got != 1 && (value != want.value || end != text.c_str() + want.end)) abort();
 
+    // The line-storage reader must agree, digits in the bytes past the NUL notwithstanding.
+    std::string line = text + '\0' + std::string(32, '7');
+    const char* line_end = nullptr;
+    int32_t line_value = 0;
+    int line_got = parse_integer_in_line(line.c_str(), &line_end, &line_value);
+    if (line_got != got) abort();
+    if (got != 1 && (line_value != value || line_end - line.c_str() != end - text.c_str()))
+        abort();
+
     Model fixed = model_fixed(text, places);
     std::string number = text.substr(0, fixed.end);
     bool no_integer_digits = number.find_first_of("0123456789") == std::string::npos ||

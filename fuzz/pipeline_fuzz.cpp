@@ -22,8 +22,8 @@
 
 namespace {
 
-// Room for the names of one input: at most its own bytes, each name with its NUL.
-char arena[1 << 20];
+// Inputs longer than this are skipped: they add time, not paths.
+constexpr size_t kLargestInput = 1 << 19;
 
 int log_fd = -1;
 
@@ -228,6 +228,7 @@ void prepare_process() {
     log_fd = memfd_create("log", 0);
     if (log_fd < 0) abort();
     input_handle = standin::handle_of(log_fd);
+    name_arena_init();
 }
 
 void load_log(const uint8_t* data, size_t size) {
@@ -240,16 +241,11 @@ void load_log(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (log_fd < 0) prepare_process();
-    if (size > sizeof arena / 2) return 0;
+    if (size > kLargestInput) return 0;
     load_log(data, size);
     // Every input starts a fresh log; the tallies were cleared by the previous input's check.
-    line_counter = 0;
-    previous_stamp[0] = 0;
-    previous_line[0] = 0;
-    name_arena.next = arena;
-    name_arena.end = arena + sizeof arena;
-
-    scan_log();
+    // The arena keeps the names of earlier inputs until a compaction drops them.
+    uint64_t lines_read = scan_log(input_handle);
 
     std::vector<std::string> lines = model_lines(data, size);
     ModelTable callers, called;
@@ -260,8 +256,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         model_tally(&callers, event.caller, event.tenths);
         model_tally(&called, event.called, event.tenths);
     }
-    if (line_counter != lines.size()) abort();
-    if (name_arena.next < arena || name_arena.next > arena + size + 2 * line_counter) abort();
+    if (lines_read != lines.size()) abort();
+    // The names in use are at most the input's bytes: the arena never grows past its first
+    // region however many inputs renamed the same entries.
+    if (name_arena_size() > kArenaRegionSize) abort();
     check_and_clear(&first_party_table, callers);
     check_and_clear(&second_party_table, called);
     return 0;

@@ -47,5 +47,6 @@ package_check_packages=(lintian)
 # Creates the Wine prefix once, so that tests running in parallel do not race to create it.
 prepare_wine() {
     WINEDEBUG=-all wineboot -i >/dev/null 2>&1 || true
-    WINEDEBUG=-all wineserver -w >/dev/null 2>&1 || true
+    # A Wine server of another program on the same prefix never ends: wait a minute at most.
+    WINEDEBUG=-all timeout 60 wineserver -w >/dev/null 2>&1 || true
 }

@@ -9,10 +9,6 @@ inline __m128i load(const char* p) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
 
-inline uint32_t equal_bits(const char* p, __m128i lanes) {
-    return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(load(p), lanes)));
-}
-
 }  // namespace
 
 ByteSet byte_set(const char* bytes, int32_t count) {
