@@ -75,8 +75,10 @@ std::vector<Case> long_line_cases() {
         cases.push_back({name + " and LF", line + "\nnext\n"});
         cases.push_back({name + " and CR LF", line + "\r\nnext\n"});
         cases.push_back({name + " at the end without LF", "first\n" + line});
-        cases.push_back({name + " with a CR inside", line.substr(0, 500) + "\r" + line.substr(500) + "\n"});
-        cases.push_back({name + ", NUL at 1022", line.substr(0, 1022) + '\0' + line.substr(1022) + "\n"});
+        std::string head = line.substr(0, 500), tail = line.substr(500);
+        cases.push_back({name + " with a CR inside", head + "\r" + tail + "\n"});
+        head = line.substr(0, 1022), tail = line.substr(1022);
+        cases.push_back({name + ", NUL at 1022", head + '\0' + tail + "\n"});
     }
     return cases;
 }
@@ -138,8 +140,13 @@ TEST(ReadLineInPlace, HandsOutTheLinesReadLineGives) {
         {"NUL alone", std::string("\0\n\0", 3)},
         {"NUL and CR", std::string("a\r\0b\r\nc\n", 8)},
     };
-    for (std::vector<Case> more : {long_line_cases(), refill_cases()})
-        cases.insert(cases.end(), more.begin(), more.end());
+    std::vector<Case> long_lines = long_line_cases(), refills = refill_cases();
+    cases.insert(cases.end(), long_lines.begin(), long_lines.end());
+    // The first line of a file comes with the first refill and is always assembled: each case
+    // runs again behind a first line, so that its lines meet the in-place path too.
+    for (size_t k = 0, count = cases.size(); k < count; ++k)
+        cases.push_back({cases[k].what + ", behind a first line", "first\n" + cases[k].content});
+    cases.insert(cases.end(), refills.begin(), refills.end());
     int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
