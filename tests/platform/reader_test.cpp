@@ -1,41 +1,10 @@
 // The buffered reader: lines with CR dropped and long lines split, reads across the 64 KiB
 // refill, and the end of input.
-#include <memory>
 #include <string>
-#include <vector>
 
-#include "platform/files.h"
-#include "platform_support.h"
+#include "reader_support.h"
 
 namespace {
-
-// A reader over a scratch file with the given content; the reader is too big for the stack
-// of a test.
-struct ReaderOnFile {
-    ScratchFile file;
-    HANDLE handle;
-    std::unique_ptr<LineReader> reader = std::make_unique<LineReader>();
-
-    ReaderOnFile(const std::string& tag, const std::string& content)
-        : file(tag, content), handle(system_open(file.name(), GENERIC_READ, OPEN_EXISTING)) {
-        EXPECT_NE(handle, INVALID_HANDLE_VALUE);
-        EXPECT_EQ(reader_init(reader.get(), handle), 0);
-    }
-    ~ReaderOnFile() { CloseHandle(handle); }
-
-    // Every line up to the end of input; each result is the stored bytes.
-    std::vector<std::string> lines(int32_t size) {
-        std::vector<std::string> out;
-        std::vector<char> line(size);
-        for (int32_t length; (length = read_line(reader.get(), line.data(), size)) >= 0;) {
-            EXPECT_EQ(line[length], '\0');
-            out.emplace_back(line.data(), length);
-        }
-        return out;
-    }
-};
-
-using Lines = std::vector<std::string>;
 
 TEST(ReadLine, SplitsLinesDropsCarriageReturnsAndEndsWithMinusOne) {
     std::string long_line(1500, 'c'), full_line(1023, 'd');
@@ -101,24 +70,6 @@ TEST(ReadLine, CutLineLeavesTheBytesAfterItsNulAlone) {
     EXPECT_EQ(std::string(line, 8), std::string("lllllll\0", 8));
     EXPECT_EQ(std::string(line + 8, line + 32), std::string(24, 'x'));
 }
-
-// Content whose line ends fall on chosen offsets around the 64 KiB refill boundaries.
-struct Straddle {
-    std::string content;
-    Lines lines;
-
-    void add(int length, const std::string& end) {
-        std::string line;
-        for (int i = 0; i < length; ++i) line += static_cast<char>('a' + (lines.size() + i) % 26);
-        lines.push_back(line);
-        content += line + end;
-    }
-    // Fills with lines of at most 1000 characters until the content is offset bytes long.
-    void fill_to(size_t offset) {
-        while (content.size() + 1001 <= offset) add(1000, "\n");
-        if (content.size() < offset) add(static_cast<int>(offset - content.size() - 1), "\n");
-    }
-};
 
 TEST(ReadLine, LinesStraddleTheRefillBoundaries) {
     const size_t buffer = kReaderBufferSize;
