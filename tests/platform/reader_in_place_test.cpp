@@ -256,3 +256,43 @@ TEST(ReaderHold, AHeldLineReadsTheSameToTheEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+// The cut flag of each line: set only on a full line whose line goes on, however the rest
+// is ended, so that the scanner warns once for every line longer than the room.
+TEST(ReadLineInPlace, MarksALineThatGoesOnAsCut) {
+    const std::string full(kLineSize - 1, 'x');
+    struct Row {
+        std::string what;
+        std::string content;
+        std::vector<int32_t> cut;  // the flag of each line handed out, in order
+    };
+    const Row rows[] = {
+        {"a short line", "short\n", {0}},
+        {"a full line and its LF", full + "\nnext\n", {0, 0, 0}},
+        {"a full line, CRs and its LF", full + "\r\r\nnext\n", {0, 0, 0}},
+        {"a full line at the end", full, {0}},
+        {"a full line, then CRs only", full + "\r\r", {0}},
+        {"one character more", full + "y\n", {1, 0}},
+        {"one character more behind a CR", full + "\ry\n", {1, 0}},
+        {"two lines' worth and more", full + full + "z\n", {1, 1, 0}},
+        {"exactly two lines' worth", full + full + "\n", {1, 0, 0}},
+        {"a NUL goes on too", full + std::string(1, '\0') + "\n", {1, 0}},
+    };
+    int n = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        // Behind a first line as well, so that the full line meets the in-place path.
+        for (const std::string& first : {std::string(), std::string("first\n")}) {
+            ReaderOnFile in("cut-" + std::to_string(n++), first + row.content);
+            LineView line;
+            if (!first.empty()) ASSERT_EQ(0, read_line_in_place(in.reader.get(), &line));
+            std::vector<int32_t> cut;
+            while (read_line_in_place(in.reader.get(), &line) == 0) cut.push_back(line.cut);
+            EXPECT_EQ(row.cut, cut);
+        }
+    }
+}
+
+}  // namespace
