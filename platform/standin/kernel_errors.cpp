@@ -25,14 +25,13 @@ const ErrnoCode kErrnoCodes[] = {
     {EINVAL, ERROR_INVALID_NAME},     {EBADF, ERROR_INVALID_HANDLE},
     {EPIPE, ERROR_NO_DATA},           {EIO, ERROR_NOT_READY},
     {EMFILE, ERROR_TOO_MANY_OPEN_FILES}, {ENFILE, ERROR_TOO_MANY_OPEN_FILES},
-    {ENOTTY, ERROR_INVALID_HANDLE},
+    {ENOTTY, ERROR_INVALID_HANDLE},   {ENOMEM, ERROR_NOT_ENOUGH_MEMORY},
 };
 
 // Whether the folder part of path exists (the working folder when there is none).
 bool folder_exists(const char* path) {
     const char* slash = strrchr(path, '/');
-    if (!slash) return true;
-    if (slash == path) return true;
+    if (!slash || slash == path) return true;
     char folder[PATH_MAX];
     size_t length = static_cast<size_t>(slash - path);
     if (length >= sizeof folder) return false;

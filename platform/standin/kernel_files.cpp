@@ -40,8 +40,8 @@ int open_flags(DWORD access, DWORD disposition) {
 }
 
 // Windows refuses a second opener of a file held with share mode 0; flock gives the same
-// between any two openers, in this process or another.
-// A folder opened for reading only gets this far: Windows refuses it as access denied.
+// between any two openers, in this process or another. A folder opened for reading gets this
+// far, and Windows refuses it as access denied.
 bool lock_and_prepare(int fd, DWORD share, DWORD disposition) {
     struct stat status;
     if (fstat(fd, &status) != 0) return fail_with(errno);
@@ -82,14 +82,17 @@ HANDLE GetStdHandle(DWORD which) {
              : which == STD_OUTPUT_HANDLE ? 1
              : which == STD_ERROR_HANDLE  ? 2
                                           : -1;
-    if (fd < 0) return INVALID_HANDLE_VALUE;
+    if (fd < 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return INVALID_HANDLE_VALUE;
+    }
     if (fcntl(fd, F_GETFD) < 0) return nullptr;
     return handle_of(fd);
 }
 
 DWORD GetFileType(HANDLE handle) {
     struct stat status;
-    if (fstat(fd_of(handle), &status) != 0) return FILE_TYPE_UNKNOWN;
+    if (!status_of(handle, &status)) return FILE_TYPE_UNKNOWN;
     if (S_ISCHR(status.st_mode)) return FILE_TYPE_CHAR;
     if (S_ISREG(status.st_mode) || S_ISBLK(status.st_mode)) return FILE_TYPE_DISK;
     if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)) return FILE_TYPE_PIPE;
@@ -159,7 +162,7 @@ BOOL ReadFile(HANDLE handle, LPVOID data, DWORD count, LPDWORD read_count, LPOVE
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES,
                    DWORD disposition, DWORD, HANDLE) {
     if (disposition != OPEN_EXISTING && disposition != CREATE_ALWAYS) {
-        fail_with(EINVAL);
+        SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
     int fd = open(name, open_flags(access, disposition), 0666);

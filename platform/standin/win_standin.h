@@ -36,8 +36,10 @@
 //   with access denied; EWOULDBLOCK from the exclusive flock 32 (a sharing violation, which
 //   POSIX, whose locks are advisory, knows only here); ENOSPC, EDQUOT and EFBIG 112 (Windows
 //   has no file-size limit of a process: reaching one is a full disk to the writer);
-//   ENAMETOOLONG and EINVAL 123; EBADF and ENOTTY 6; EPIPE 232; EIO 21; EMFILE, ENFILE 4;
-//   any other errno 31 (ERROR_GEN_FAILURE). A successful call leaves it as it was.
+//   ENAMETOOLONG and EINVAL 123; EBADF and ENOTTY 6, but EBADF of a read or write on a
+//   descriptor open without that access 5; EPIPE 232; EIO 21; EMFILE, ENFILE 4; ENOMEM 8;
+//   any other errno 31 (ERROR_GEN_FAILURE). Arguments a call does not take give 87, a
+//   handle it does not take 6, a buffer too small 122. A successful call leaves it as it was.
 // - GetCommandLineA: the program name (quoted when it is empty or holds a blank; double
 //   quotes in it left out), a blank, and the arguments joined by blanks inside one pair of
 //   double quotes. logtally takes its path from between the first and the last quote, so a
@@ -116,10 +118,13 @@ inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
 inline constexpr DWORD ERROR_TOO_MANY_OPEN_FILES = 4;
 inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
 inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
+inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
 inline constexpr DWORD ERROR_NOT_READY = 21;
 inline constexpr DWORD ERROR_GEN_FAILURE = 31;
 inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;
+inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 inline constexpr DWORD ERROR_DISK_FULL = 112;
+inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr DWORD ERROR_INVALID_NAME = 123;
 inline constexpr DWORD ERROR_NO_DATA = 232;
 

@@ -239,6 +239,7 @@ TEST(Standin, ErrnoBecomesTheWindowsCode) {
         {EBADF, nullptr, ERROR_INVALID_HANDLE},
         {EPIPE, nullptr, ERROR_NO_DATA},
         {EIO, nullptr, ERROR_NOT_READY},
+        {ENOMEM, nullptr, ERROR_NOT_ENOUGH_MEMORY},
         // anything else
         {EXDEV, nullptr, ERROR_GEN_FAILURE},
         {0, nullptr, ERROR_GEN_FAILURE},
@@ -264,6 +265,11 @@ TEST(Standin, FailingCallsSetTheLastError) {
     CloseHandle(reading);
     EXPECT_EQ(CloseHandle(reading), 0);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    SetLastError(0);
+    EXPECT_EQ(GetFileType(reading), FILE_TYPE_UNKNOWN);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(SetPriorityClass(GetCurrentProcess(), 0x12345), 0);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     HANDLE full = system_open("/dev/full", GENERIC_WRITE, OPEN_EXISTING);
     EXPECT_EQ(WriteFile(full, "x", 1, &count, nullptr), 0);
     EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
