@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/output.h"
 #include "platform/process.h"
+#include "platform/reasons.h"
 #include "text/text.h"
 
 HANDLE input_handle;
@@ -149,7 +150,8 @@ void select_input() {
     split_command_line(nullptr, nullptr, arguments_work);
     if (path_from_arguments(arguments_work, input_path) != 0) usage_exit();
     if (open_file(input_path, 0, &input_handle) != 0) {
-        print(kCannotOpenFmt, input_path);
+        char reason[kReasonSize];
+        print(kCannotOpenFmt, input_path, system_reason(file_error(input_path), reason));
         usage_exit();
     }
     if (GetFileType(input_handle) != FILE_TYPE_DISK) {

@@ -6,6 +6,7 @@
 #include "platform/handles.h"
 #include "platform/output.h"
 #include "platform/process.h"
+#include "platform/reasons.h"
 #include "text/bytes.h"
 #include "text/text.h"
 
@@ -84,9 +85,11 @@ int32_t create_file(const char* name, uint32_t extra_access, HANDLE* handle_out)
     *handle_out = open_exclusive(name, extra_access | GENERIC_READ | GENERIC_WRITE,
                                  CREATE_ALWAYS);
     if (*handle_out == INVALID_HANDLE_VALUE) {
+        uint32_t code = file_error(name);
         if (create_fails_hard == 1) {
             create_fails_hard = 0;
-            fatal_error(kCreateFailedFmt, name);
+            char reason[kReasonSize];
+            fatal_error(kCreateFailedFmt, name, system_reason(code, reason));
         }
         return 1;
     }
@@ -205,10 +208,12 @@ int32_t read_raw(HANDLE handle, void* destination, int32_t count) {
     // A failed read is no end of input: reports made from the bytes before it would lack the
     // rest of the log without a word, so the first one is fatal.
     if (!read && read_fails_hard == 1) {
+        uint32_t code = GetLastError();
         read_fails_hard = 0;
         char name[kHandleNameSize];
         handle_name(handle, name);
-        fatal_error(kReadFailedFmt, name);
+        char reason[kReasonSize];
+        fatal_error(kReadFailedFmt, name, system_reason(code, reason));
     }
     return static_cast<int32_t>(read_count);
 }

@@ -31,11 +31,13 @@ struct LineView {
 };
 
 // Opens an existing file for mode 0 read, 1 write, 2 both (other values: access mask as is),
-// exclusively. Returns 0, or 1 with INVALID_HANDLE_VALUE in *handle_out; prints nothing.
+// exclusively. Returns 0, or 1 with INVALID_HANDLE_VALUE in *handle_out and the system's
+// error left for file_error (platform/reasons.h); prints nothing.
 int32_t open_file(const char* name, uint32_t mode, HANDLE* handle_out);
 
 // Creates or truncates a file for reading and writing (| extra_access), exclusively. The
-// first failure of the process ends it with a fatal message; later ones return 1.
+// first failure of the process ends it with a fatal message ending with the system's reason;
+// later ones return 1 with the system's error left for file_error.
 int32_t create_file(const char* name, uint32_t extra_access, HANDLE* handle_out);
 
 // Closes handle and registers it as closed; 1 when the close failed.
@@ -65,6 +67,6 @@ int32_t read_line_in_place(LineReader* reader, LineView* line);
 void reader_hold(LineReader* reader, const char** slot);
 
 // One ReadFile call: the count read. A null handle shows a message box and reads 0 bytes. The
-// first failed read of the process ends it with a fatal message naming the handle; later
-// ones read 0 bytes.
+// first failed read of the process ends it with a fatal message naming the handle and the
+// system's reason; later ones read 0 bytes.
 int32_t read_raw(HANDLE handle, void* destination, int32_t count);

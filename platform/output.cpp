@@ -5,6 +5,7 @@
 #include "literals.h"
 #include "platform/handles.h"
 #include "platform/process.h"
+#include "platform/reasons.h"
 #include "text/text.h"
 
 HANDLE std_input;
@@ -50,6 +51,24 @@ void show_in_message_box(const char* text) {
     MessageBoxA(nullptr, shown, decode_literal(kNoHandleWriteCaptionText), kNoHandleBoxType);
 }
 
+// One WriteFile; the count moved, and in *code the system's error when it came up short. A
+// write the system cut short without failing (the room ran out within it) is followed by one
+// more for the rest, which either completes it or fails and so gives the reason.
+int32_t write_or_fail(HANDLE handle, const void* data, int32_t count, uint32_t* code) {
+    DWORD written = 0;
+    BOOL done = WriteFile(handle, data, static_cast<DWORD>(count), &written, nullptr);
+    int32_t moved = static_cast<int32_t>(written);
+    if (moved == count) return moved;
+    if (done && moved > 0) {
+        written = 0;
+        done = WriteFile(handle, static_cast<const char*>(data) + moved,
+                         static_cast<DWORD>(count - moved), &written, nullptr);
+        moved += static_cast<int32_t>(written);
+    }
+    if (!done) *code = GetLastError();
+    return moved;
+}
+
 void change_console_mode(DWORD clear, DWORD set) {
     DWORD mode;
     if (!GetConsoleMode(std_input, &mode)) return;
@@ -90,15 +109,15 @@ int32_t write_text(HANDLE handle, TextArg text) {
         show_in_message_box(static_cast<const char*>(data));
         return 0;
     }
-    DWORD written = 0;
-    WriteFile(handle, data, static_cast<DWORD>(count), &written, nullptr);
-    int32_t moved = static_cast<int32_t>(written);
+    uint32_t code = 0;
+    int32_t moved = write_or_fail(handle, data, count, &code);
     if (moved != count && write_fails_hard == 1) {
         write_fails_hard = 0;
         char name[kHandleNameSize];
         handle_name(handle, name);
+        char reason[kReasonSize];
         fatal_error(kShortWriteFmt, __builtin_return_address(0), handle, data, count, moved,
-                    name);
+                    name, system_reason(code, reason));
     }
     return moved;
 }

@@ -32,7 +32,9 @@ int32_t write_std_text(TextArg text);
 // per run and one per line end. Returns the status.
 int32_t write_text(HANDLE handle, TextArg text);
 
-// The single place where bytes reach the system: returns the count written. A null handle
+// The single place where bytes reach the system: returns the count written. A write the
+// system cuts short without failing is followed by one for the rest; the fatal message of a
+// short write ends with the system's reason. A null handle
 // shows the text at data (up to its NUL, cut at 1023 characters) in a message box instead,
 // exactly as it stands, and returns 0.
 int32_t write_raw(HANDLE handle, const void* data, int32_t count);

@@ -1,15 +1,18 @@
 // The stand-in's handle calls: standard handles, file kinds and information, console modes,
 // reading, writing, opening with exclusive sharing, closing.
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include "platform/standin/errors.h"
 #include "platform/standin/handle_map.h"
 #include "platform/standin/terminal.h"
 #include "platform/standin/win_standin.h"
 
+using standin::fail_with;
 using standin::fd_of;
 using standin::handle_of;
 
@@ -37,19 +40,33 @@ int open_flags(DWORD access, DWORD disposition) {
 }
 
 // Windows refuses a second opener of a file held with share mode 0; flock gives the same
-// between any two openers, in this process or another.
+// between any two openers, in this process or another. A folder opened for reading gets this
+// far, and Windows refuses it as access denied.
 bool lock_and_prepare(int fd, DWORD share, DWORD disposition) {
     struct stat status;
-    if (fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) return false;
+    if (fstat(fd, &status) != 0) return fail_with(errno);
+    if (S_ISDIR(status.st_mode)) return fail_with(EISDIR);
     if (!S_ISREG(status.st_mode)) return true;
-    if (flock(fd, (share == 0 ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) return false;
-    return disposition != CREATE_ALWAYS || ftruncate(fd, 0) == 0;
+    if (flock(fd, (share == 0 ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) return fail_with(errno);
+    return disposition != CREATE_ALWAYS || ftruncate(fd, 0) == 0 || fail_with(errno);
 }
 
 // Reads and writes block again once the file is open, as on Windows.
 bool clear_nonblocking(int fd) {
     int flags = fcntl(fd, F_GETFL);
-    return flags >= 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+    return (flags >= 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) || fail_with(errno);
+}
+
+// A descriptor open without the access a read or write needs gives EBADF, as does a closed
+// one: Windows tells them apart as access denied and an invalid handle.
+bool fail_transfer(int fd) {
+    int err = errno;
+    return fail_with(err == EBADF && fcntl(fd, F_GETFD) >= 0 ? EACCES : err);
+}
+
+// The stat of handle's descriptor; false with the last error set when there is none.
+bool status_of(HANDLE handle, struct stat* status) {
+    return fstat(fd_of(handle), status) == 0 || fail_with(errno);
 }
 
 FILETIME filetime_of(const timespec& time) {
@@ -65,14 +82,17 @@ HANDLE GetStdHandle(DWORD which) {
              : which == STD_OUTPUT_HANDLE ? 1
              : which == STD_ERROR_HANDLE  ? 2
                                           : -1;
-    if (fd < 0) return INVALID_HANDLE_VALUE;
+    if (fd < 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return INVALID_HANDLE_VALUE;
+    }
     if (fcntl(fd, F_GETFD) < 0) return nullptr;
     return handle_of(fd);
 }
 
 DWORD GetFileType(HANDLE handle) {
     struct stat status;
-    if (fstat(fd_of(handle), &status) != 0) return FILE_TYPE_UNKNOWN;
+    if (!status_of(handle, &status)) return FILE_TYPE_UNKNOWN;
     if (S_ISCHR(status.st_mode)) return FILE_TYPE_CHAR;
     if (S_ISREG(status.st_mode) || S_ISBLK(status.st_mode)) return FILE_TYPE_DISK;
     if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)) return FILE_TYPE_PIPE;
@@ -81,7 +101,7 @@ DWORD GetFileType(HANDLE handle) {
 
 BOOL GetFileInformationByHandle(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION info) {
     struct stat status;
-    if (fstat(fd_of(handle), &status) != 0) return 0;
+    if (!status_of(handle, &status)) return 0;
     uint64_t size = static_cast<uint64_t>(status.st_size);
     uint64_t inode = static_cast<uint64_t>(status.st_ino);
     *info = BY_HANDLE_FILE_INFORMATION{};
@@ -101,7 +121,7 @@ BOOL GetFileInformationByHandle(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION info
 
 BOOL GetConsoleMode(HANDLE handle, LPDWORD mode) {
     termios terminal;
-    if (tcgetattr(fd_of(handle), &terminal) != 0) return 0;
+    if (tcgetattr(fd_of(handle), &terminal) != 0) return fail_with(errno);
     DWORD bits = console_other_bits;
     if (terminal.c_lflag & ISIG) bits |= ENABLE_PROCESSED_INPUT;
     if (terminal.c_lflag & ICANON) bits |= ENABLE_LINE_INPUT;
@@ -113,7 +133,7 @@ BOOL GetConsoleMode(HANDLE handle, LPDWORD mode) {
 BOOL SetConsoleMode(HANDLE handle, DWORD mode) {
     termios terminal;
     int fd = fd_of(handle);
-    if (tcgetattr(fd, &terminal) != 0) return 0;
+    if (tcgetattr(fd, &terminal) != 0) return fail_with(errno);
     tcflag_t flags = terminal.c_lflag & ~static_cast<tcflag_t>(ISIG | ICANON | ECHO);
     if (mode & ENABLE_PROCESSED_INPUT) flags |= ISIG;
     if (mode & ENABLE_LINE_INPUT) flags |= ICANON;
@@ -122,26 +142,34 @@ BOOL SetConsoleMode(HANDLE handle, DWORD mode) {
     if (flags == terminal.c_lflag) return 1;
     standin::remember_terminal(fd);
     terminal.c_lflag = flags;
-    return tcsetattr(fd, TCSANOW, &terminal) == 0;
+    return tcsetattr(fd, TCSANOW, &terminal) == 0 || fail_with(errno);
 }
 
 BOOL WriteFile(HANDLE handle, LPCVOID data, DWORD count, LPDWORD written, LPOVERLAPPED) {
-    ssize_t moved = write(fd_of(handle), data, count);
+    int fd = fd_of(handle);
+    ssize_t moved = write(fd, data, count);
     if (written) *written = moved > 0 ? static_cast<DWORD>(moved) : 0;
-    return moved >= 0;
+    return moved >= 0 || fail_transfer(fd);
 }
 
 BOOL ReadFile(HANDLE handle, LPVOID data, DWORD count, LPDWORD read_count, LPOVERLAPPED) {
-    ssize_t moved = read(fd_of(handle), data, count);
+    int fd = fd_of(handle);
+    ssize_t moved = read(fd, data, count);
     if (read_count) *read_count = moved > 0 ? static_cast<DWORD>(moved) : 0;
-    return moved >= 0;
+    return moved >= 0 || fail_transfer(fd);
 }
 
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES,
                    DWORD disposition, DWORD, HANDLE) {
-    if (disposition != OPEN_EXISTING && disposition != CREATE_ALWAYS) return INVALID_HANDLE_VALUE;
+    if (disposition != OPEN_EXISTING && disposition != CREATE_ALWAYS) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
     int fd = open(name, open_flags(access, disposition), 0666);
-    if (fd < 0) return INVALID_HANDLE_VALUE;
+    if (fd < 0) {
+        fail_with(errno, name);
+        return INVALID_HANDLE_VALUE;
+    }
     if (!clear_nonblocking(fd) || !lock_and_prepare(fd, share, disposition)) {
         close(fd);
         return INVALID_HANDLE_VALUE;
@@ -151,5 +179,15 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
 
 BOOL CloseHandle(HANDLE handle) {
     int fd = fd_of(handle);
-    return fd >= 0 && close(fd) == 0;
+    if (fd < 0) return fail_with(EBADF);
+    return close(fd) == 0 || fail_with(errno);
+}
+
+DWORD GetFileAttributesA(LPCSTR name) {
+    struct stat status;
+    if (stat(name, &status) != 0) {
+        fail_with(errno, name);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
 }

@@ -10,10 +10,17 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/standin/errors.h"
 #include "platform/standin/terminal.h"
 #include "platform/standin/win_standin.h"
 
 namespace {
+
+// Sets ERROR_INVALID_PARAMETER for arguments a call does not take; returns 0, its failure.
+int invalid_parameter() {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+}
 
 // Windows limits a command line to 32767 characters; longer ones are cut.
 char command_line[32768];
@@ -87,12 +94,15 @@ LPWSTR GetCommandLineW() { return wide_command_line; }
 // Only CP_ACP is known; a unit above 0xFF has no byte of its own and becomes the default.
 int WideCharToMultiByte(UINT code_page, DWORD, LPCWSTR wide, int wide_count, LPSTR out,
                         int out_size, LPCSTR default_char, LPBOOL used_default) {
-    if (code_page != CP_ACP || wide == nullptr || out_size < 0) return 0;
+    if (code_page != CP_ACP || wide == nullptr || out_size < 0) return invalid_parameter();
     if (wide_count < 0) {
         wide_count = 1;
         while (wide[wide_count - 1] != 0) ++wide_count;
     }
-    if (out_size != 0 && out_size < wide_count) return 0;
+    if (out_size != 0 && out_size < wide_count) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
     char fallback = default_char ? *default_char : '?';
     bool defaulted = false;
     for (int i = 0; i < wide_count; ++i) {
@@ -108,9 +118,9 @@ DWORD GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR* file_part) 
     char joined[2 * PATH_MAX];
     char path[2 * PATH_MAX] = "/";
     size_t name_length = std::strlen(name);
-    if (name_length == 0 || name_length >= PATH_MAX) return 0;
+    if (name_length == 0 || name_length >= PATH_MAX) return standin::fail_with(ENAMETOOLONG);
     if (name[0] == '/') joined[0] = 0;
-    else if (getcwd(joined, PATH_MAX) == nullptr) return 0;
+    else if (getcwd(joined, PATH_MAX) == nullptr) return standin::fail_with(errno);
     std::strcat(joined, "/");
     std::strcat(joined, name);
     size_t used = 1;
@@ -169,23 +179,34 @@ void remember_region(void* address, size_t size) {
 }  // namespace
 
 LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protection) {
-    if (address != nullptr || size == 0 || protection != PAGE_READWRITE) return nullptr;
-    if ((type & (MEM_RESERVE | MEM_COMMIT)) == 0) return nullptr;
+    bool taken = address == nullptr && size != 0 && protection == PAGE_READWRITE &&
+                 (type & (MEM_RESERVE | MEM_COMMIT)) != 0;
+    if (!taken) {
+        invalid_parameter();
+        return nullptr;
+    }
     int access = (type & MEM_COMMIT) ? PROT_READ | PROT_WRITE : PROT_NONE;
     void* region = mmap(nullptr, size, access, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (region == MAP_FAILED) return nullptr;
+    if (region == MAP_FAILED) {
+        standin::fail_with(errno);
+        return nullptr;
+    }
     remember_region(region, size);
     return region;
 }
 
 BOOL VirtualFree(LPVOID address, SIZE_T size, DWORD type) {
-    if (address == nullptr || size != 0 || type != MEM_RELEASE) return 0;
+    if (address == nullptr || size != 0 || type != MEM_RELEASE) {
+        invalid_parameter();
+        return 0;
+    }
     for (Region& r : regions)
         if (r.address == address) {
             munmap(r.address, r.size);
             r = {nullptr, 0};
             return 1;
         }
+    invalid_parameter();
     return 0;
 }
 
@@ -198,10 +219,13 @@ BOOL SetPriorityClass(HANDLE process, DWORD priority_class) {
         case BELOW_NORMAL_PRIORITY_CLASS: nice_value = 10; break;
         case NORMAL_PRIORITY_CLASS: nice_value = 0; break;
         case HIGH_PRIORITY_CLASS: nice_value = -10; break;
-        default: return 0;
+        default: return invalid_parameter();
     }
-    if (process != GetCurrentProcess()) return 0;
-    return setpriority(PRIO_PROCESS, 0, nice_value) == 0;
+    if (process != GetCurrentProcess()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    return setpriority(PRIO_PROCESS, 0, nice_value) == 0 || standin::fail_with(errno);
 }
 
 // NT family (bit 31 clear), version 6.2, build 9200: what Windows reports to a program

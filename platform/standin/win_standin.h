@@ -28,6 +28,18 @@
 //   mode 0 (shared otherwise), so a second opener fails while the holder keeps it open;
 //   CREATE_ALWAYS truncates only after the lock is held. A directory cannot be opened.
 // - CloseHandle: close().
+// - GetFileAttributesA: from stat: FILE_ATTRIBUTE_DIRECTORY for a folder, else NORMAL.
+// - GetLastError / SetLastError: a plain static (one thread). Every call above that fails
+//   sets it from errno: ENOENT gives 2 when the folder part of the path exists, else 3
+//   (Windows tells a missing file from a missing folder; POSIX does not); ENOTDIR 3;
+//   EACCES, EPERM and EROFS 5; EISDIR 5 too, as Windows refuses to open a folder as a file
+//   with access denied; EWOULDBLOCK from the exclusive flock 32 (a sharing violation, which
+//   POSIX, whose locks are advisory, knows only here); ENOSPC, EDQUOT and EFBIG 112 (Windows
+//   has no file-size limit of a process: reaching one is a full disk to the writer);
+//   ENAMETOOLONG and EINVAL 123; EBADF and ENOTTY 6, but EBADF of a read or write on a
+//   descriptor open without that access 5; EPIPE 232; EIO 21; EMFILE, ENFILE 4; ENOMEM 8;
+//   any other errno 31 (ERROR_GEN_FAILURE). Arguments a call does not take give 87, a
+//   handle it does not take 6, a buffer too small 122. A successful call leaves it as it was.
 // - GetCommandLineA: the program name (quoted when it is empty or holds a blank; double
 //   quotes in it left out), a blank, and the arguments joined by blanks inside one pair of
 //   double quotes. logtally takes its path from between the first and the last quote, so a
@@ -99,6 +111,23 @@ inline constexpr DWORD CREATE_ALWAYS = 2;
 inline constexpr DWORD OPEN_EXISTING = 3;
 inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+
+inline constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
+
+inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+inline constexpr DWORD ERROR_TOO_MANY_OPEN_FILES = 4;
+inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
+inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
+inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+inline constexpr DWORD ERROR_NOT_READY = 21;
+inline constexpr DWORD ERROR_GEN_FAILURE = 31;
+inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;
+inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+inline constexpr DWORD ERROR_DISK_FULL = 112;
+inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr DWORD ERROR_INVALID_NAME = 123;
+inline constexpr DWORD ERROR_NO_DATA = 232;
 
 inline constexpr UINT CP_ACP = 0;
 inline constexpr DWORD WC_NO_BEST_FIT_CHARS = 0x400;
@@ -233,6 +262,9 @@ BOOL ReadFile(HANDLE handle, LPVOID data, DWORD count, LPDWORD read, LPOVERLAPPE
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                    DWORD disposition, DWORD attributes, HANDLE template_file);
 BOOL CloseHandle(HANDLE handle);
+DWORD GetFileAttributesA(LPCSTR name);
+DWORD GetLastError();
+void SetLastError(DWORD code);
 LPSTR GetCommandLineA();
 LPWSTR GetCommandLineW();
 int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wide_count, LPSTR out,

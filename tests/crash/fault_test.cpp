@@ -172,7 +172,8 @@ TEST_F(CrashDriver, TheFirstFailedCreationOfTheCrashFileIsFatal) {
     ChildRun result = run("create_fatal", {"read", "--file", name});
     std::string separator = with_crlf(plain(kCrashSeparatorText));
     std::string fatal = with_crlf(plain(kFatalHeadText)) +
-                        expanded(kCreateFailedFmt, name.c_str()) +
+                        expanded(kCreateFailedFmt, name.c_str(),
+                                 plain(kReasonFolderMissingText).c_str()) +
                         with_crlf(plain(kFatalTailText));
     ASSERT_GT(result.err.size(), separator.size() + fatal.size());
     EXPECT_EQ(result.err.substr(0, separator.size()), separator);

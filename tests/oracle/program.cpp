@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "platform/output.h"
 #include "platform/process.h"
+#include "platform/reasons.h"
 #include "tests/oracle/oracle.h"
 
 namespace oracle {
@@ -94,7 +95,8 @@ void select_input() {
     take_input_path(input_path);
     if (!input_path[0]) usage_exit();
     if (open_file(input_path, 0, &input_handle) != 0) {
-        print(kCannotOpenFmt, input_path);
+        char reason[kReasonSize];
+        print(kCannotOpenFmt, input_path, system_reason(file_error(input_path), reason));
         usage_exit();
     }
     make_base_name(input_path, base_name);

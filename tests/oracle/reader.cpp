@@ -3,6 +3,7 @@
 #include "platform/handles.h"
 #include "platform/output.h"
 #include "platform/process.h"
+#include "platform/reasons.h"
 #include "tests/oracle/oracle.h"
 
 namespace oracle {
@@ -89,10 +90,12 @@ int32_t read_raw(HANDLE handle, void* destination, int32_t count) {
     DWORD read_count = 0;
     BOOL read = ReadFile(handle, destination, static_cast<DWORD>(count), &read_count, nullptr);
     if (!read && read_fails_hard == 1) {
+        uint32_t code = GetLastError();
         read_fails_hard = 0;
         char name[kHandleNameSize];
         handle_name(handle, name);
-        fatal_error(kReadFailedFmt, name);
+        char reason[kReasonSize];
+        fatal_error(kReadFailedFmt, name, system_reason(code, reason));
     }
     return static_cast<int32_t>(read_count);
 }

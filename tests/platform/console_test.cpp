@@ -54,10 +54,11 @@ TEST(ConsoleProcess, ShortWriteWhileReportingAFatalErrorEndsTheProcess) {
 
 // The print of the driver's "x" fails first on standard output, so standard error holds the
 // fatal message and nothing of the "x": output is written before error.
-void expect_short_write_on_output(const ChildRun& run) {
+void expect_short_write_on_output(const ChildRun& run, const char* reason) {
     const uint32_t call = 0xDEADBEEF, handle = 0xFEEDFACE, data = 0xC0FFEE00;
     std::string message = plain(kFatalHeadText) +
-                          formatted(kShortWriteFmt, call, handle, data, 1, 0, kStdOutputNameText) +
+                          formatted(kShortWriteFmt, call, handle, data, 1, 0, kStdOutputNameText,
+                                    plain(reason).c_str()) +
                           plain(kFatalTailText);
     EXPECT_EQ(run.exit_code, 1);
     EXPECT_TRUE(WithHexHoles(with_crlf(message), {call, handle, data}).Matches(run.err))
@@ -66,11 +67,13 @@ void expect_short_write_on_output(const ChildRun& run) {
 
 TEST(ConsoleProcess, ShortWriteOnStandardOutputIsFatal) {
     SCOPED_TRACE("standard output read-only");
-    expect_short_write_on_output(run_driver({"print"}, Sink::kReadOnlyFile, Sink::kFile));
+    expect_short_write_on_output(run_driver({"print"}, Sink::kReadOnlyFile, Sink::kFile),
+                                 kReasonDeniedText);
 }
 
 TEST(ConsoleProcess, WriteToAClosedPipeIsAShortWrite) {
-    expect_short_write_on_output(run_driver({"print"}, Sink::kClosedPipe, Sink::kFile));
+    expect_short_write_on_output(run_driver({"print"}, Sink::kClosedPipe, Sink::kFile),
+                                 kReasonPipeClosedText);
 }
 
 // logtally starts at its own entry (on Windows without a C runtime), prepares the console and
@@ -86,7 +89,8 @@ TEST(ConsoleProcess, LogtallyStartsWithItsBanner) {
 #ifndef _WIN32
 
 TEST(ConsoleProcess, FullDeviceOnStandardOutputIsAShortWrite) {
-    expect_short_write_on_output(run_driver({"print"}, Sink::kFullDevice, Sink::kFile));
+    expect_short_write_on_output(run_driver({"print"}, Sink::kFullDevice, Sink::kFile),
+                                 kReasonDiskFullText);
 }
 
 // Without a desktop, the stand-in shows each message box as "[caption] text" on standard

@@ -130,7 +130,8 @@ const char kUncreatable[] = "no-such-folder/report.txt";
 
 TEST(CreatingFiles, FirstFailureIsFatal) {
     use_fresh_death_test_processes();
-    std::string expected = plain(kFatalHeadText) + formatted(kCreateFailedFmt, kUncreatable) +
+    std::string expected = plain(kFatalHeadText) + formatted(kCreateFailedFmt, kUncreatable,
+                                                     plain(kReasonFolderMissingText).c_str()) +
                            plain(kFatalTailText);
     EXPECT_EXIT(create_in_missing_folder(kUncreatable), testing::ExitedWithCode(1),
                 Exactly(with_crlf(expected)));
@@ -164,7 +165,8 @@ void read_write_only_file(const char* name, bool switch_cleared) {
 TEST(ReadingFiles, FirstFailedReadIsFatalAndNamesTheFile) {
     use_fresh_death_test_processes();
     ScratchFile file("read-fails", "content");
-    std::string expected = plain(kFatalHeadText) + formatted(kReadFailedFmt, file.name()) +
+    std::string expected = plain(kFatalHeadText) + formatted(kReadFailedFmt, file.name(),
+                                                     plain(kReasonDeniedText).c_str()) +
                            plain(kFatalTailText);
     EXPECT_EXIT(read_write_only_file(file.name(), false), testing::ExitedWithCode(1),
                 Exactly(with_crlf(expected)));

@@ -148,7 +148,8 @@ TEST(WriteRaw, FirstShortWriteIsFatalAndNamesTheFile) {
     // The code address, the handle and the data address are the child's own: any hex number.
     const uint32_t call = 0xDEADBEEF, handle = 0xFEEDFACE, data = 0xC0FFEE00;
     std::string message = plain(kFatalHeadText) +
-                          formatted(kShortWriteFmt, call, handle, data, 3, 0, file.name()) +
+                          formatted(kShortWriteFmt, call, handle, data, 3, 0, file.name(),
+                                    plain(kReasonDeniedText).c_str()) +
                           plain(kFatalTailText);
     EXPECT_EXIT(write_to_read_only(file.name()), testing::ExitedWithCode(1),
                 WithHexHoles(as_captured(with_crlf(message)), {call, handle, data}));

@@ -11,11 +11,13 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "platform/standin/errors.h"
 #include "platform/win_api.h"
 #include "platform_support.h"
 
@@ -201,11 +203,83 @@ TEST(Standin, WritePastTheFileSizeLimitIsShort) {
         DWORD written = 0;
         WriteFile(handle, data, sizeof data, &written, nullptr);
         if (written != 4096) _exit(2);
-        WriteFile(handle, data, 1, &written, nullptr);
-        if (written != 0) _exit(3);
+        if (WriteFile(handle, data, 1, &written, nullptr) || written != 0) _exit(3);
+        if (GetLastError() != ERROR_DISK_FULL) _exit(4);
     });
     EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST(Standin, ErrnoBecomesTheWindowsCode) {
+    struct Case {
+        int err;
+        const char* path;
+        DWORD expected;
+    } cases[] = {
+        // a missing file, or the folder it would be in
+        {ENOENT, "absent.log", ERROR_FILE_NOT_FOUND},
+        {ENOENT, "/tmp/absent.log", ERROR_FILE_NOT_FOUND},
+        {ENOENT, "/absent-folder/absent.log", ERROR_PATH_NOT_FOUND},
+        {ENOENT, "", ERROR_PATH_NOT_FOUND},
+        {ENOENT, nullptr, ERROR_FILE_NOT_FOUND},
+        {ENOTDIR, "a-file/x.log", ERROR_PATH_NOT_FOUND},
+        // denied, a folder, held
+        {EACCES, nullptr, ERROR_ACCESS_DENIED},
+        {EPERM, nullptr, ERROR_ACCESS_DENIED},
+        {EROFS, nullptr, ERROR_ACCESS_DENIED},
+        {EISDIR, nullptr, ERROR_ACCESS_DENIED},
+        {EWOULDBLOCK, nullptr, ERROR_SHARING_VIOLATION},
+        // no room
+        {ENOSPC, nullptr, ERROR_DISK_FULL},
+        {EDQUOT, nullptr, ERROR_DISK_FULL},
+        {EFBIG, nullptr, ERROR_DISK_FULL},
+        // names, handles, pipes, devices
+        {ENAMETOOLONG, nullptr, ERROR_INVALID_NAME},
+        {EINVAL, nullptr, ERROR_INVALID_NAME},
+        {EBADF, nullptr, ERROR_INVALID_HANDLE},
+        {EPIPE, nullptr, ERROR_NO_DATA},
+        {EIO, nullptr, ERROR_NOT_READY},
+        {ENOMEM, nullptr, ERROR_NOT_ENOUGH_MEMORY},
+        // anything else
+        {EXDEV, nullptr, ERROR_GEN_FAILURE},
+        {0, nullptr, ERROR_GEN_FAILURE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.err);
+        SCOPED_TRACE(c.path ? c.path : "(no path)");
+        EXPECT_EQ(standin::error_code_of(c.err, c.path), c.expected);
+    }
+}
+
+// Each failing call sets the last error from its errno; a successful one leaves it alone.
+TEST(Standin, FailingCallsSetTheLastError) {
+    ScratchFile file("standin-errors", "x");
+    SetLastError(77);
+    HANDLE reading = system_open(file.name(), GENERIC_READ, OPEN_EXISTING);
+    EXPECT_EQ(GetLastError(), 77u);
+    DWORD count = 9;
+    EXPECT_EQ(WriteFile(reading, "x", 1, &count, nullptr), 0);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(system_open(file.name(), GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    CloseHandle(reading);
+    EXPECT_EQ(CloseHandle(reading), 0);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    SetLastError(0);
+    EXPECT_EQ(GetFileType(reading), FILE_TYPE_UNKNOWN);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(SetPriorityClass(GetCurrentProcess(), 0x12345), 0);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    HANDLE full = system_open("/dev/full", GENERIC_WRITE, OPEN_EXISTING);
+    EXPECT_EQ(WriteFile(full, "x", 1, &count, nullptr), 0);
+    EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+    CloseHandle(full);
+    EXPECT_EQ(system_open(".", GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(GetFileAttributesA("."), FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(GetFileAttributesA(file.name()), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(GetFileAttributesA("absent-folder/x"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 }
 
 LONG WINAPI report_and_exit(EXCEPTION_POINTERS*) { _exit(7); }

@@ -1,0 +1,25 @@
+// The system's reason for a failed file call, in words a user can act on.
+//
+// A message about a file that could not be opened, created, read, written, moved or deleted
+// ends with ": %s" and takes system_reason(code, buffer) as its last argument, the code taken
+// with GetLastError() (or file_error for an open or a create) right after the failing call.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win_api.h"
+
+// The code of "it is a folder": Windows reports a folder opened as a file as access denied,
+// which file_error refines to this one (ERROR_DIRECTORY_NOT_SUPPORTED).
+inline constexpr uint32_t kErrorIsFolder = 336;
+
+// Room for the longest reason, "system error 4294967295", and its NUL.
+inline constexpr int32_t kReasonSize = 24;
+
+// The reason for code: a decoded literal of the table, or "system error N" formatted into
+// buffer (kReasonSize bytes, owned by the caller). Never null.
+const char* system_reason(uint32_t code, char* buffer);
+
+// GetLastError() after a failed open or create of name, with access denied on a folder turned
+// into kErrorIsFolder. Call it before any other system call.
+uint32_t file_error(const char* name);
