@@ -1,10 +1,14 @@
 // The stand-in's handle calls: standard handles, file kinds, console modes, reading, writing,
-// opening with exclusive sharing, closing.
+// opening with exclusive sharing, closing; and the calls on file names: moving, deleting,
+// attributes, with the last error they leave.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 
 #include "platform/standin/handle_map.h"
 #include "platform/standin/win_standin.h"
@@ -20,6 +24,35 @@ DWORD console_other_bits = ENABLE_MOUSE_INPUT;
 
 constexpr DWORD kTerminalBits = ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT;
 
+DWORD last_error;
+
+struct ErrorCode {
+    int number;
+    DWORD code;
+};
+
+// The Windows code of an errno value; anything not listed is a general failure.
+const ErrorCode kErrorCodes[] = {
+    {ENOENT, ERROR_FILE_NOT_FOUND},  {ENOTDIR, ERROR_PATH_NOT_FOUND},
+    {EACCES, ERROR_ACCESS_DENIED},   {EPERM, ERROR_ACCESS_DENIED},
+    {EROFS, ERROR_ACCESS_DENIED},    {EISDIR, ERROR_ACCESS_DENIED},
+    {EEXIST, ERROR_FILE_EXISTS},     {EWOULDBLOCK, ERROR_SHARING_VIOLATION},
+    {ENOSPC, ERROR_DISK_FULL},       {ENAMETOOLONG, ERROR_FILENAME_EXCED_RANGE},
+};
+
+// Records errno as the last error; returns false for the caller's failure result.
+bool fail_with_errno() {
+    last_error = ERROR_GEN_FAILURE;
+    for (const ErrorCode& e : kErrorCodes)
+        if (e.number == errno) last_error = e.code;
+    return false;
+}
+
+bool fail_with(DWORD code) {
+    last_error = code;
+    return false;
+}
+
 int open_flags(DWORD access, DWORD disposition) {
     int flags = O_CLOEXEC | O_NOCTTY;
     bool reads = access & GENERIC_READ;
@@ -28,6 +61,7 @@ int open_flags(DWORD access, DWORD disposition) {
     else if (writes) flags |= O_WRONLY;
     else flags |= O_RDONLY;
     if (disposition == CREATE_ALWAYS) flags |= O_CREAT;
+    if (disposition == CREATE_NEW) flags |= O_CREAT | O_EXCL;
     return flags;
 }
 
@@ -35,10 +69,20 @@ int open_flags(DWORD access, DWORD disposition) {
 // between any two openers, in this process or another.
 bool lock_and_prepare(int fd, DWORD share, DWORD disposition) {
     struct stat status;
-    if (fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) return false;
+    if (fstat(fd, &status) != 0) return fail_with_errno();
+    if (S_ISDIR(status.st_mode)) return fail_with(ERROR_ACCESS_DENIED);
     if (!S_ISREG(status.st_mode)) return true;
-    if (flock(fd, (share == 0 ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) return false;
-    return disposition != CREATE_ALWAYS || ftruncate(fd, 0) == 0;
+    if (flock(fd, (share == 0 ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) return fail_with_errno();
+    return disposition != CREATE_ALWAYS || ftruncate(fd, 0) == 0 || fail_with_errno();
+}
+
+// Why Windows would refuse to move a file over this existing regular file, or 0: a
+// read-only file, or one that another opener holds (checked while *held_fd keeps it).
+DWORD replace_refusal(const char* name, const struct stat& status, int* held_fd) {
+    if ((status.st_mode & 0222) == 0) return ERROR_ACCESS_DENIED;
+    *held_fd = open(name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (*held_fd < 0) return 0;
+    return flock(*held_fd, LOCK_EX | LOCK_NB) == 0 ? 0 : ERROR_SHARING_VIOLATION;
 }
 
 }  // namespace
@@ -101,9 +145,13 @@ BOOL ReadFile(HANDLE handle, LPVOID data, DWORD count, LPDWORD read_count, LPOVE
 
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES,
                    DWORD disposition, DWORD, HANDLE) {
-    if (disposition != OPEN_EXISTING && disposition != CREATE_ALWAYS) return INVALID_HANDLE_VALUE;
+    if (disposition != OPEN_EXISTING && disposition != CREATE_ALWAYS && disposition != CREATE_NEW)
+        return INVALID_HANDLE_VALUE;
     int fd = open(name, open_flags(access, disposition), 0666);
-    if (fd < 0) return INVALID_HANDLE_VALUE;
+    if (fd < 0) {
+        fail_with_errno();
+        return INVALID_HANDLE_VALUE;
+    }
     if (!lock_and_prepare(fd, share, disposition)) {
         close(fd);
         return INVALID_HANDLE_VALUE;
@@ -115,3 +163,34 @@ BOOL CloseHandle(HANDLE handle) {
     int fd = fd_of(handle);
     return fd >= 0 && close(fd) == 0;
 }
+
+BOOL MoveFileExA(LPCSTR existing, LPCSTR new_name, DWORD flags) {
+    struct stat status;
+    int held_fd = -1;
+    DWORD refusal = 0;
+    if (lstat(new_name, &status) == 0) {
+        if (!(flags & MOVEFILE_REPLACE_EXISTING)) refusal = ERROR_ALREADY_EXISTS;
+        else if (S_ISDIR(status.st_mode)) refusal = ERROR_ACCESS_DENIED;
+        else if (S_ISREG(status.st_mode)) refusal = replace_refusal(new_name, status, &held_fd);
+    }
+    bool moved = refusal == 0 && (rename(existing, new_name) == 0 || fail_with_errno());
+    if (refusal != 0) fail_with(refusal);
+    if (held_fd >= 0) close(held_fd);
+    return moved;
+}
+
+BOOL DeleteFileA(LPCSTR name) { return unlink(name) == 0 || fail_with_errno(); }
+
+DWORD GetFileAttributesA(LPCSTR name) {
+    struct stat status;
+    if (lstat(name, &status) != 0) {
+        fail_with_errno();
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    if (S_ISDIR(status.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
+    if (S_ISLNK(status.st_mode)) return FILE_ATTRIBUTE_REPARSE_POINT;
+    if (!S_ISREG(status.st_mode)) return FILE_ATTRIBUTE_DEVICE;
+    return (status.st_mode & 0222) == 0 ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
+}
+
+DWORD GetLastError() { return last_error; }

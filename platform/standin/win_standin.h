@@ -16,11 +16,24 @@
 //   are the terminal's ISIG, ICANON and ECHO; the other bits are only remembered.
 // - WriteFile / ReadFile: one write() / read() each; the count moved is reported (0 when the
 //   call fails) and the result is nonzero unless the system call failed.
-// - CreateFileA: OPEN_EXISTING or CREATE_ALWAYS; the path is used as given. A regular file is
-//   locked with flock, exclusively for share mode 0 (shared otherwise), so a second opener
-//   fails while the holder keeps it open; CREATE_ALWAYS truncates only after the lock is
-//   held. A directory cannot be opened.
+// - CreateFileA: OPEN_EXISTING, CREATE_ALWAYS or CREATE_NEW; the path is used as given. A
+//   regular file is locked with flock, exclusively for share mode 0 (shared otherwise), so a
+//   second opener fails while the holder keeps it open; CREATE_ALWAYS truncates only after
+//   the lock is held. CREATE_NEW fails when the name exists in any form, a link included,
+//   so it never follows one. A directory cannot be opened.
 // - CloseHandle: close().
+// - MoveFileExA: rename(), so a link or FIFO at the new name is replaced as a name. Refuses
+//   as Windows does: an existing new name without MOVEFILE_REPLACE_EXISTING, a directory, a
+//   read-only file (no write permission bit) or one that another opener holds (flock).
+// - DeleteFileA: unlink(); a link is deleted, not what it points at.
+// - GetFileAttributesA: lstat(): FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_REPARSE_POINT for a
+//   symbolic link, FILE_ATTRIBUTE_DEVICE for a FIFO, socket or device, otherwise
+//   FILE_ATTRIBUTE_NORMAL, or FILE_ATTRIBUTE_READONLY without a write permission bit;
+//   INVALID_FILE_ATTRIBUTES when there is no such name.
+// - GetLastError: the error of the last failed CreateFileA, MoveFileExA, DeleteFileA or
+//   GetFileAttributesA, as the Windows code nearest to errno (ENAMETOOLONG is
+//   ERROR_FILENAME_EXCED_RANGE, a held file ERROR_SHARING_VIOLATION).
+// - GetCurrentProcessId: getpid().
 // - GetCommandLineA: the arguments given to standin_set_arguments, each quoted the Windows
 //   way when it is empty or holds a blank or a double quote.
 // - GetFullPathNameA: the name made absolute against the working directory, with "." and
@@ -76,9 +89,27 @@ inline constexpr DWORD ENABLE_MOUSE_INPUT = 0x10;
 
 inline constexpr DWORD GENERIC_READ = 0x80000000u;
 inline constexpr DWORD GENERIC_WRITE = 0x40000000u;
+inline constexpr DWORD CREATE_NEW = 1;
 inline constexpr DWORD CREATE_ALWAYS = 2;
 inline constexpr DWORD OPEN_EXISTING = 3;
+inline constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x1;
+inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+inline constexpr DWORD FILE_ATTRIBUTE_DEVICE = 0x40;
 inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+inline constexpr DWORD FILE_ATTRIBUTE_REPARSE_POINT = 0x400;
+inline constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
+inline constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+
+inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
+inline constexpr DWORD ERROR_GEN_FAILURE = 31;
+inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;
+inline constexpr DWORD ERROR_FILE_EXISTS = 80;
+inline constexpr DWORD ERROR_DISK_FULL = 112;
+inline constexpr DWORD ERROR_INVALID_NAME = 123;
+inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+inline constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 
 inline constexpr DWORD MEM_COMMIT = 0x1000;
 inline constexpr DWORD MEM_RESERVE = 0x2000;
@@ -187,6 +218,11 @@ BOOL ReadFile(HANDLE handle, LPVOID data, DWORD count, LPDWORD read, LPOVERLAPPE
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                    DWORD disposition, DWORD attributes, HANDLE template_file);
 BOOL CloseHandle(HANDLE handle);
+BOOL MoveFileExA(LPCSTR existing, LPCSTR new_name, DWORD flags);
+BOOL DeleteFileA(LPCSTR name);
+DWORD GetFileAttributesA(LPCSTR name);
+DWORD GetLastError();
+DWORD GetCurrentProcessId();
 LPSTR GetCommandLineA();
 DWORD GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR* file_part);
 [[noreturn]] void ExitProcess(UINT code);
