@@ -20,8 +20,6 @@ int32_t main_sequence() {
     install_crash_handler(nullptr, 0, kCrashFileName, nullptr, nullptr);
     select_input();
     scan_log();
-    write_summary_report();
-    write_second_list();
-    write_first_list();
+    write_reports();
     return 0;
 }
