@@ -21,8 +21,6 @@ int32_t main_sequence() {
     select_input();
     scan_log(input_handle);
     warn_if_input_changed();
-    write_summary_report();
-    write_second_list();
-    write_first_list();
+    write_reports();
     return 0;
 }

@@ -1,4 +1,4 @@
-// The three report files written next to the input after the line loop.
+// The three report files written next to the input after the line loop, replaced as a set.
 #pragma once
 
 #include <cstdint>
@@ -9,12 +9,22 @@ inline constexpr int32_t kReportNameSize = 1024 + 32;
 // A duration in tenths of a second as the nearest tenth of a minute, half up, at least 1.
 int64_t report_minutes(int64_t total);
 
-// The combined report: for the second parties, then the first parties, a title, a header,
-// one aligned row per counted identifier, a rule and the totals. Announces the file.
-void write_summary_report();
+// Writes the combined report (for the second parties, then the first parties: a title, a
+// header, one aligned row per counted identifier, a rule and the totals) and the two lists
+// (one tab-separated row per counted identifier: identifier, name, count, minutes), each into
+// a temporary file beside the input. Only when all three are written and closed do they
+// replace the reports of that name, in that order; then each is announced on the console.
+// A failure before the first replacement deletes the temporary files, leaves every old
+// report as it was and ends the process (fatal message); a replacement that fails after
+// others ends it with a message that says which reports are new and which are not.
+void write_reports();
 
-// One row per counted second party: identifier, name, count, minutes. Announces the file.
-void write_second_list();
+// name as a tab-separated field, in field (kLineSize bytes) when it had to change: a tab or
+// CR inside a name would split or end the row, so each becomes a blank. Returns name itself
+// when nothing changes, else field (cut at kLineSize - 1 characters).
+const char* list_field(const char* name, char* field);
 
-// One row per counted first party: identifier, name, count, minutes. Announces the file.
-void write_first_list();
+// The name of the temporary file of report index (0, 1, 2) for base and process, into out
+// (kReportNameSize bytes). It is as long as the longest report name, so when it can be
+// created, every report name fits the folder's file system; it ends in no report's pattern.
+void temp_report_name(const char* base, uint32_t process, int32_t index, char* out);

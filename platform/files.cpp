@@ -1,5 +1,5 @@
-// Files: exclusive opening and creation with the names registered, closing, and the 64 KiB
-// line reader.
+// Files: exclusive opening and creation with the names registered, closing, moving and
+// deleting by name, and the 64 KiB line reader.
 #include "platform/files.h"
 
 #include "literals.h"
@@ -40,6 +40,29 @@ void keep_held_line(LineReader* reader) {
     if (!inside(*reader->held, reader->buffer, sizeof reader->buffer)) return;
     text_copy(reader->held_copy, *reader->held);
     *reader->held = reader->held_copy;
+}
+
+// The longest file name (the part after the last separator) that the common file systems
+// take. Not every system says so when a name is longer: some report the file as not found.
+constexpr int32_t kLongestFileName = 255;
+
+// The codes with which the systems refuse a name for its length: the name exceeds the range
+// or is invalid (a name made of an existing file's name and plain ASCII can be invalid only
+// by its length).
+const DWORD kNameTooLongErrors[] = {ERROR_FILENAME_EXCED_RANGE, ERROR_INVALID_NAME};
+
+int32_t file_name_length(const char* name) {
+    int32_t length = 0;
+    for (const char* p = name; *p != 0; ++p) length = is_folder_separator(*p) ? 0 : length + 1;
+    return length;
+}
+
+// Whether the creation of name that just failed was refused for the name's length.
+bool refused_for_length(const char* name) {
+    DWORD error = GetLastError();
+    for (DWORD code : kNameTooLongErrors)
+        if (code == error) return true;
+    return file_name_length(name) > kLongestFileName;
 }
 
 // Refills the buffer with one whole 64 KiB request; false at end of input or after a failed
@@ -95,6 +118,39 @@ int32_t create_file(const char* name, uint32_t extra_access, HANDLE* handle_out)
     }
     register_handle_name(*handle_out, name);
     return 0;
+}
+
+int32_t create_new_file(const char* name, HANDLE* handle_out) {
+    decode_literal(name);
+    *handle_out = open_exclusive(name, GENERIC_WRITE, CREATE_NEW);
+    if (*handle_out == INVALID_HANDLE_VALUE) return refused_for_length(name) ? kNameTooLong : 1;
+    register_handle_name(*handle_out, name);
+    return 0;
+}
+
+uint32_t check_replaceable(const char* name) {
+    decode_literal(name);
+    DWORD attributes = GetFileAttributesA(name);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return kErrorIsFolder;
+    if (attributes & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
+    if (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) return 0;
+    // A file held open without sharing cannot be replaced; a short exclusive open finds it.
+    HANDLE probe = open_exclusive(name, GENERIC_READ, OPEN_EXISTING);
+    if (probe == INVALID_HANDLE_VALUE) return file_error(name);
+    CloseHandle(probe);
+    return 0;
+}
+
+int32_t move_file(const char* from, const char* to) {
+    decode_literal(from);
+    decode_literal(to);
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
+}
+
+int32_t delete_file(const char* name) {
+    decode_literal(name);
+    return DeleteFileA(name) ? 0 : 1;
 }
 
 int32_t close_file(HANDLE handle) {

@@ -1,4 +1,5 @@
-// Files: open, create and close with their names registered, and the buffered line reader.
+// Files: open, create and close with their names registered, moving and deleting by name,
+// and the buffered line reader.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +40,27 @@ int32_t open_file(const char* name, uint32_t mode, HANDLE* handle_out);
 // first failure of the process ends it with a fatal message ending with the system's reason;
 // later ones return 1 with the system's error left for file_error.
 int32_t create_file(const char* name, uint32_t extra_access, HANDLE* handle_out);
+
+// What create_new_file returns when the system refused the name as too long.
+inline constexpr int32_t kNameTooLong = 2;
+
+// Creates a file that must not exist yet, in any form (a link is never followed), for
+// writing, exclusively. Returns 0 with the name registered; kNameTooLong, or 1 for any other
+// refusal (the name is taken, the folder denies it), with INVALID_HANDLE_VALUE in
+// *handle_out. Never fatal.
+int32_t create_new_file(const char* name, HANDLE* handle_out);
+
+// 0 when nothing has that name or what has it can be replaced by move_file now; else the
+// reason's code (platform/reasons.h): a folder, a read-only file, a file that another
+// program holds. A link, FIFO or device is replaced as a name and is never opened here.
+uint32_t check_replaceable(const char* name);
+
+// Moves the file from over the name to, replacing what has that name (a link as a link).
+// Returns 0, or 1 with nothing moved.
+int32_t move_file(const char* from, const char* to);
+
+// Deletes the file (a link itself, not what it points at); 1 when that failed.
+int32_t delete_file(const char* name);
 
 // Closes handle and registers it as closed; 1 when the close failed.
 int32_t close_file(HANDLE handle);

@@ -1,5 +1,5 @@
-// Output channels: the standard handles, the writers with LF to CR LF translation, and the
-// message box; nothing is buffered.
+// Output channels: the standard handles, the writers with LF to CR LF translation, the
+// buffered file writer of the reports, and the message box; console output is never buffered.
 #include "platform/output.h"
 
 #include "literals.h"
@@ -120,6 +120,33 @@ int32_t write_text(HANDLE handle, TextArg text) {
                     name, system_reason(code, reason));
     }
     return moved;
+}
+
+void buffered_init(BufferedFile* file, HANDLE handle) {
+    file->handle = handle;
+    file->fill = 0;
+}
+
+// The formatter cuts what does not fit, so only a text shorter than the room less its NUL
+// surely stands whole; anything else is expanded again after the flush.
+int32_t buffered_print_args(BufferedFile* file, const char* format, FormatArgs args) {
+    int32_t status = 0;
+    for (;;) {
+        int32_t room = kFileBufferSize - file->fill;
+        int32_t length = format_text(file->buffer + file->fill, room, format, args);
+        if (length < room - 1 || file->fill == 0) {
+            file->fill += length;
+            return status;
+        }
+        status |= buffered_flush(file);
+    }
+}
+
+int32_t buffered_flush(BufferedFile* file) {
+    int32_t count = file->fill;
+    if (count == 0) return 0;
+    file->fill = 0;
+    return write_raw(file->handle, file->buffer, count) != count;
 }
 
 int32_t print_args(const char* format, FormatArgs args) {

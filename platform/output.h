@@ -39,6 +39,28 @@ int32_t write_text(HANDLE handle, TextArg text);
 // exactly as it stands, and returns 0.
 int32_t write_raw(HANDLE handle, const void* data, int32_t count);
 
+// A file written through one 64 KiB buffer, owned by the caller: texts are expanded straight
+// into the free room, line ends as the format gives them (no LF translation), and the buffer
+// goes out in one write when the next text does not fit and when the caller flushes.
+inline constexpr int32_t kFileBufferSize = 65536;
+
+struct BufferedFile {
+    HANDLE handle;
+    int32_t fill;  // bytes waiting in buffer
+    char buffer[kFileBufferSize];
+};
+
+// Prepares an empty buffer on handle.
+void buffered_init(BufferedFile* file, HANDLE handle);
+
+// Expands format into the free room; when the text would not fit, the waiting bytes go out
+// first and the text is expanded again into the empty buffer (a text longer than 65535
+// characters is cut there). Returns the status of the write it made, if any.
+int32_t buffered_print_args(BufferedFile* file, const char* format, FormatArgs args);
+
+// Writes the waiting bytes in one write_raw and empties the buffer; returns the status.
+int32_t buffered_flush(BufferedFile* file);
+
 // Formats into 2048 bytes (cut when longer) and writes with write_std_text / write_text.
 int32_t print_args(const char* format, FormatArgs args);
 int32_t print_to_args(HANDLE handle, const char* format, FormatArgs args);
@@ -57,6 +79,12 @@ template <class... A>
 inline int32_t print_to(HANDLE handle, const char* format, A... args) {
     return format_detail::with_words(
         [&](FormatArgs a) { return print_to_args(handle, format, a); }, args...);
+}
+
+template <class... A>
+inline int32_t buffered_print(BufferedFile* file, const char* format, A... args) {
+    return format_detail::with_words(
+        [&](FormatArgs a) { return buffered_print_args(file, format, a); }, args...);
 }
 
 template <class... A>

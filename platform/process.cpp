@@ -14,6 +14,7 @@ constexpr DWORD kRetryWaits[kAllocAttempts - 1] = {500, 1000, 2000};
 constexpr uint32_t kLowPriorityThreshold = 0x02050000;
 
 uint32_t page_size;
+void (*fatal_cleanup)();
 
 LPVOID system_virtual_alloc(LPVOID address, SIZE_T size, DWORD type, DWORD protection) {
     return VirtualAlloc(address, size, type, protection);
@@ -33,6 +34,8 @@ PlatformHooks platform_hooks = {system_virtual_alloc, system_sleep, system_get_v
 
 void process_exit(int32_t code) { ExitProcess(static_cast<UINT>(code)); }
 
+void set_fatal_cleanup(void (*cleanup)()) { fatal_cleanup = cleanup; }
+
 void fatal_error_args(const char* format, FormatArgs args) {
     write_text(std_error, kFatalHeadText);
     // Static, not on the stack: the crash filter may get here with little stack left, and the
@@ -40,6 +43,11 @@ void fatal_error_args(const char* format, FormatArgs args) {
     static char message[kFatalBufferSize];
     format_text(message, kFatalBufferSize, format, args);
     write_text(std_error, message);
+    if (fatal_cleanup) {
+        void (*cleanup)() = fatal_cleanup;
+        fatal_cleanup = nullptr;
+        cleanup();
+    }
     write_text(std_error, kFatalTailText);
     process_exit(1);
 }

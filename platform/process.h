@@ -12,6 +12,11 @@
 // standard error alone, then ends the process with exit code 1.
 [[noreturn]] void fatal_error_args(const char* format, FormatArgs args);
 
+// Sets what fatal_error runs after its message and before the tail (null: nothing): the
+// clean-up that the program's state needs at that moment, such as files only half made. It
+// runs once; fatal_error clears it before the call.
+void set_fatal_cleanup(void (*cleanup)());
+
 template <class... A>
 [[noreturn]] inline void fatal_error(const char* format, A... args) {
     format_detail::with_words([&](FormatArgs a) -> int { fatal_error_args(format, a); },

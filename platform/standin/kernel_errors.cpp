@@ -26,6 +26,7 @@ const ErrnoCode kErrnoCodes[] = {
     {EPIPE, ERROR_NO_DATA},           {EIO, ERROR_NOT_READY},
     {EMFILE, ERROR_TOO_MANY_OPEN_FILES}, {ENFILE, ERROR_TOO_MANY_OPEN_FILES},
     {ENOTTY, ERROR_INVALID_HANDLE},   {ENOMEM, ERROR_NOT_ENOUGH_MEMORY},
+    {EEXIST, ERROR_FILE_EXISTS},      {EBUSY, ERROR_SHARING_VIOLATION},
 };
 
 // Whether the folder part of path exists (the working folder when there is none).

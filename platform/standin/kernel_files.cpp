@@ -1,11 +1,14 @@
 // The stand-in's handle calls: standard handles, file kinds and information, console modes,
-// reading, writing, opening with exclusive sharing, closing.
+// reading, writing, opening with exclusive sharing, closing; and the calls on file names:
+// moving, deleting, attributes.
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <cstdio>
 
 #include "platform/standin/errors.h"
 #include "platform/standin/handle_map.h"
@@ -36,6 +39,7 @@ int open_flags(DWORD access, DWORD disposition) {
     else if (writes) flags |= O_WRONLY;
     else flags |= O_RDONLY;
     if (disposition == CREATE_ALWAYS) flags |= O_CREAT;
+    if (disposition == CREATE_NEW) flags |= O_CREAT | O_EXCL;
     return flags;
 }
 
@@ -73,6 +77,15 @@ FILETIME filetime_of(const timespec& time) {
     uint64_t ticks = (static_cast<uint64_t>(time.tv_sec) + kFiletimeEpochSeconds) * 10000000u +
                      static_cast<uint64_t>(time.tv_nsec) / 100;
     return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+// Why Windows would refuse to move a file over this existing regular file, or 0: a
+// read-only file, or one that another opener holds (checked while *held_fd keeps it).
+DWORD replace_refusal(const char* name, const struct stat& status, int* held_fd) {
+    if ((status.st_mode & 0222) == 0) return ERROR_ACCESS_DENIED;
+    *held_fd = open(name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (*held_fd < 0) return 0;
+    return flock(*held_fd, LOCK_EX | LOCK_NB) == 0 ? 0 : ERROR_SHARING_VIOLATION;
 }
 
 }  // namespace
@@ -161,7 +174,8 @@ BOOL ReadFile(HANDLE handle, LPVOID data, DWORD count, LPDWORD read_count, LPOVE
 
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES,
                    DWORD disposition, DWORD, HANDLE) {
-    if (disposition != OPEN_EXISTING && disposition != CREATE_ALWAYS) {
+    if (disposition != OPEN_EXISTING && disposition != CREATE_ALWAYS &&
+        disposition != CREATE_NEW) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
@@ -183,11 +197,31 @@ BOOL CloseHandle(HANDLE handle) {
     return close(fd) == 0 || fail_with(errno);
 }
 
+BOOL MoveFileExA(LPCSTR existing, LPCSTR new_name, DWORD flags) {
+    struct stat status;
+    int held_fd = -1;
+    DWORD refusal = 0;
+    if (lstat(new_name, &status) == 0) {
+        if (!(flags & MOVEFILE_REPLACE_EXISTING)) refusal = ERROR_ALREADY_EXISTS;
+        else if (S_ISDIR(status.st_mode)) refusal = ERROR_ACCESS_DENIED;
+        else if (S_ISREG(status.st_mode)) refusal = replace_refusal(new_name, status, &held_fd);
+    }
+    bool moved = refusal == 0 && (rename(existing, new_name) == 0 || fail_with(errno, new_name));
+    if (refusal != 0) SetLastError(refusal);
+    if (held_fd >= 0) close(held_fd);
+    return moved;
+}
+
+BOOL DeleteFileA(LPCSTR name) { return unlink(name) == 0 || fail_with(errno, name); }
+
 DWORD GetFileAttributesA(LPCSTR name) {
     struct stat status;
-    if (stat(name, &status) != 0) {
+    if (lstat(name, &status) != 0) {
         fail_with(errno, name);
         return INVALID_FILE_ATTRIBUTES;
     }
-    return S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    if (S_ISDIR(status.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
+    if (S_ISLNK(status.st_mode)) return FILE_ATTRIBUTE_REPARSE_POINT;
+    if (!S_ISREG(status.st_mode)) return FILE_ATTRIBUTE_DEVICE;
+    return (status.st_mode & 0222) == 0 ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
 }

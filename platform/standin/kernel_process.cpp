@@ -231,3 +231,5 @@ BOOL SetPriorityClass(HANDLE process, DWORD priority_class) {
 // NT family (bit 31 clear), version 6.2, build 9200: what Windows reports to a program
 // that does not declare a newer version.
 DWORD GetVersion() { return 0x23F00206u; }
+
+DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }

@@ -22,13 +22,23 @@
 //   SIGQUIT, SIGTERM and SIGHUP (which then take their default action).
 // - WriteFile / ReadFile: one write() / read() each; the count moved is reported (0 when the
 //   call fails) and the result is nonzero unless the system call failed.
-// - CreateFileA: OPEN_EXISTING or CREATE_ALWAYS; the path is used as given. The open never
-//   blocks (O_NONBLOCK, cleared once open): a FIFO without a writer opens at once, and what
-//   it is is left to GetFileType. A regular file is locked with flock, exclusively for share
-//   mode 0 (shared otherwise), so a second opener fails while the holder keeps it open;
-//   CREATE_ALWAYS truncates only after the lock is held. A directory cannot be opened.
+// - CreateFileA: OPEN_EXISTING, CREATE_ALWAYS or CREATE_NEW; the path is used as given. The
+//   open never blocks (O_NONBLOCK, cleared once open): a FIFO without a writer opens at once,
+//   and what it is is left to GetFileType. A regular file is locked with flock, exclusively
+//   for share mode 0 (shared otherwise), so a second opener fails while the holder keeps it
+//   open; CREATE_ALWAYS truncates only after the lock is held. CREATE_NEW fails when the name
+//   exists in any form, a link included, so it never follows one. A directory cannot be
+//   opened.
 // - CloseHandle: close().
-// - GetFileAttributesA: from stat: FILE_ATTRIBUTE_DIRECTORY for a folder, else NORMAL.
+// - MoveFileExA: rename(), so a link or FIFO at the new name is replaced as a name. Refuses
+//   as Windows does: an existing new name without MOVEFILE_REPLACE_EXISTING, a directory, a
+//   read-only file (no write permission bit) or one that another opener holds (flock).
+// - DeleteFileA: unlink(); a link is deleted, not what it points at.
+// - GetFileAttributesA: lstat(): FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_REPARSE_POINT for a
+//   symbolic link, FILE_ATTRIBUTE_DEVICE for a FIFO, socket or device, otherwise
+//   FILE_ATTRIBUTE_NORMAL, or FILE_ATTRIBUTE_READONLY without a write permission bit;
+//   INVALID_FILE_ATTRIBUTES when there is no such name.
+// - GetCurrentProcessId: getpid().
 // - GetLastError / SetLastError: a plain static (one thread). Every call above that fails
 //   sets it from errno: ENOENT gives 2 when the folder part of the path exists, else 3
 //   (Windows tells a missing file from a missing folder; POSIX does not); ENOTDIR 3;
@@ -36,7 +46,8 @@
 //   with access denied; EWOULDBLOCK from the exclusive flock 32 (a sharing violation, which
 //   POSIX, whose locks are advisory, knows only here); ENOSPC, EDQUOT and EFBIG 112 (Windows
 //   has no file-size limit of a process: reaching one is a full disk to the writer);
-//   ENAMETOOLONG and EINVAL 123; EBADF and ENOTTY 6, but EBADF of a read or write on a
+//   ENAMETOOLONG and EINVAL 123; EEXIST 80; EBUSY 32 (a name the system holds, as a mount
+//   point); EBADF and ENOTTY 6, but EBADF of a read or write on a
 //   descriptor open without that access 5; EPIPE 232; EIO 21; EMFILE, ENFILE 4; ENOMEM 8;
 //   any other errno 31 (ERROR_GEN_FAILURE). Arguments a call does not take give 87, a
 //   handle it does not take 6, a buffer too small 122. A successful call leaves it as it was.
@@ -107,12 +118,17 @@ inline constexpr DWORD ENABLE_MOUSE_INPUT = 0x10;
 
 inline constexpr DWORD GENERIC_READ = 0x80000000u;
 inline constexpr DWORD GENERIC_WRITE = 0x40000000u;
+inline constexpr DWORD FILE_SHARE_READ = 0x1;
+inline constexpr DWORD CREATE_NEW = 1;
 inline constexpr DWORD CREATE_ALWAYS = 2;
 inline constexpr DWORD OPEN_EXISTING = 3;
+inline constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x1;
 inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+inline constexpr DWORD FILE_ATTRIBUTE_DEVICE = 0x40;
 inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
-
+inline constexpr DWORD FILE_ATTRIBUTE_REPARSE_POINT = 0x400;
 inline constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
+inline constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
 
 inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
 inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
@@ -123,10 +139,13 @@ inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
 inline constexpr DWORD ERROR_NOT_READY = 21;
 inline constexpr DWORD ERROR_GEN_FAILURE = 31;
 inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;
+inline constexpr DWORD ERROR_FILE_EXISTS = 80;
 inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 inline constexpr DWORD ERROR_DISK_FULL = 112;
 inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr DWORD ERROR_INVALID_NAME = 123;
+inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+inline constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 inline constexpr DWORD ERROR_NO_DATA = 232;
 
 inline constexpr UINT CP_ACP = 0;
@@ -262,9 +281,12 @@ BOOL ReadFile(HANDLE handle, LPVOID data, DWORD count, LPDWORD read, LPOVERLAPPE
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                    DWORD disposition, DWORD attributes, HANDLE template_file);
 BOOL CloseHandle(HANDLE handle);
+BOOL MoveFileExA(LPCSTR existing, LPCSTR new_name, DWORD flags);
+BOOL DeleteFileA(LPCSTR name);
 DWORD GetFileAttributesA(LPCSTR name);
 DWORD GetLastError();
 void SetLastError(DWORD code);
+DWORD GetCurrentProcessId();
 LPSTR GetCommandLineA();
 LPWSTR GetCommandLineW();
 int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wide_count, LPSTR out,

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -381,6 +382,75 @@ TEST(Standin, PriorityClassesAreTheFourKnownOnes) {
     EXPECT_NE(SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS), 0);
     EXPECT_EQ(SetPriorityClass(GetCurrentProcess(), 0x12345), 0);
     EXPECT_EQ(SetPriorityClass(handle_of(0), NORMAL_PRIORITY_CLASS), 0);
+}
+
+TEST(Standin, NameCallsLeaveTheWindowsErrorCode) {
+    ScratchFile file("standin-names", "old");
+    ScratchFile source("standin-source", "new");
+    ScratchFile link("standin-link");
+    ASSERT_EQ(symlink(file.name(), link.name()), 0);
+    std::string long_name(300, 'n');
+    auto create_new = [](const char* name) {
+        return CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                           nullptr) != INVALID_HANDLE_VALUE;
+    };
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    struct Row {
+        const char* what;
+        std::function<bool()> call;  // true when the call succeeded
+        DWORD error;                 // GetLastError after its failure
+    } rows[] = {
+        {"create over a link", [&] { return create_new(link.name()); }, ERROR_FILE_EXISTS},
+        {"create a long name", [&] { return create_new(long_name.c_str()); },
+         ERROR_INVALID_NAME},
+        {"move without replacing", [&] { return MoveFileExA(source.name(), file.name(), 0) != 0; },
+         ERROR_ALREADY_EXISTS},
+        {"move over a held file",
+         [&] {
+             holder = CreateFileA(file.name(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+             return MoveFileExA(source.name(), file.name(), MOVEFILE_REPLACE_EXISTING) != 0;
+         },
+         ERROR_SHARING_VIOLATION},
+        {"move over a folder",
+         [&] { return MoveFileExA(source.name(), ".", MOVEFILE_REPLACE_EXISTING) != 0; },
+         ERROR_ACCESS_DENIED},
+        {"move from nothing",
+         [] {
+             return MoveFileExA("platform-none.tmp", "platform-none2.tmp",
+                                MOVEFILE_REPLACE_EXISTING) != 0;
+         },
+         ERROR_FILE_NOT_FOUND},
+        {"delete nothing", [] { return DeleteFileA("platform-none.tmp") != 0; },
+         ERROR_FILE_NOT_FOUND},
+        {"attributes of nothing",
+         [] { return GetFileAttributesA("platform-none.tmp") != INVALID_FILE_ATTRIBUTES; },
+         ERROR_FILE_NOT_FOUND},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_FALSE(row.call());
+        EXPECT_EQ(GetLastError(), row.error);
+    }
+    CloseHandle(holder);
+    EXPECT_NE(MoveFileExA(source.name(), file.name(), MOVEFILE_REPLACE_EXISTING), 0);
+    EXPECT_EQ(file.read(), "new");
+}
+
+TEST(Standin, AttributesTellTheKindOfName) {
+    ScratchFile file("standin-kinds", "x");
+    ScratchFile link("standin-kinds-link");
+    ScratchFile fifo("standin-kinds-fifo");
+    ASSERT_EQ(symlink("nowhere", link.name()), 0);
+    ASSERT_EQ(mkfifo(fifo.name(), 0600), 0);
+    EXPECT_EQ(GetFileAttributesA(file.name()), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(GetFileAttributesA(link.name()), FILE_ATTRIBUTE_REPARSE_POINT);
+    EXPECT_EQ(GetFileAttributesA(fifo.name()), FILE_ATTRIBUTE_DEVICE);
+    EXPECT_EQ(GetFileAttributesA("/dev/null"), FILE_ATTRIBUTE_DEVICE);
+    EXPECT_EQ(GetFileAttributesA("."), FILE_ATTRIBUTE_DIRECTORY);
+    chmod(file.name(), 0444);
+    EXPECT_EQ(GetFileAttributesA(file.name()), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(GetCurrentProcessId(), static_cast<DWORD>(getpid()));
 }
 
 }  // namespace
