@@ -40,19 +40,21 @@ struct PartyForm {
     int32_t intro_length;
     const char* prefix;
     int32_t prefix_length;
-    int32_t no_prefix_code, bad_prefixed_id_code, bad_named_id_code;
+    ParseError no_prefix_code, bad_prefixed_id_code, bad_named_id_code;
 };
 
 constexpr PartyForm kFirstParty{kFirstIdIntro, kFirstIdIntroLength, kFirstIdPrefix,
-                                kFirstIdPrefixLength, 2, 3, 4};
+                                kFirstIdPrefixLength, kNoCallingLineForm,
+                                kBadPrefixedLineNumber, kBadNamedLineNumber};
 constexpr PartyForm kSecondParty{kSecondIdIntro, kSecondIdIntroLength, kSecondIdPrefix,
-                                 kSecondIdPrefixLength, 6, 7, 8};
+                                 kSecondIdPrefixLength, kNoCalledExtensionForm,
+                                 kBadPrefixedExtensionNumber, kBadNamedExtensionNumber};
 
 // Reads one party into *id and its name, given where its intro first stands after the cursor
 // (null: nowhere). Returns the cursor after the party, or null with *code set.
 inline const char* parse_party(const Span& span, const char* cursor, const char* intro,
                         const PartyForm& form, int32_t* id, const char** name,
-                        int32_t* name_length, int32_t* code) {
+                        int32_t* name_length, ParseError* code) {
     (void)span;
     const char* end = nullptr;
     if (intro) {
@@ -86,21 +88,23 @@ bool caller_ahead(const Span& span, const char* cursor, const char** intro) {
 }
 
 // "[M:S]" when a ':' follows the '[' anywhere in the line, else "[N.Ns]"; no '[' gives 0.
-int32_t parse_duration(const Span& span, const char* cursor, int64_t* duration) {
+ParseError parse_duration(const Span& span, const char* cursor, int64_t* duration) {
     const char* bracket = find_byte(cursor, static_cast<int32_t>(span.end - cursor), '[');
-    if (!bracket) return 0;
+    if (!bracket) return kParsed;
     const char* end = nullptr;
     if (find_byte(bracket, static_cast<int32_t>(span.end - bracket), ':')) {
         int32_t minutes = 0, seconds = 0;
-        if (parse_integer_in_line(bracket + 1, &end, &minutes) != 0 || *end != ':') return 9;
-        if (parse_integer_in_line(end + 1, &end, &seconds) != 0 || *end != ']') return 10;
+        if (parse_integer_in_line(bracket + 1, &end, &minutes) != 0 || *end != ':')
+            return kBadMinutes;
+        if (parse_integer_in_line(end + 1, &end, &seconds) != 0 || *end != ']')
+            return kBadSeconds;
         *duration = int64_t{minutes} * 600 + int64_t{seconds} * 10;
-        return 0;
+        return kParsed;
     }
     int32_t tenths = 0;
-    if (parse_fixed(bracket + 1, &end, 1, &tenths) != 0 || *end != 's') return 11;
+    if (parse_fixed(bracket + 1, &end, 1, &tenths) != 0 || *end != 's') return kBadTenths;
     *duration = tenths;
-    return 0;
+    return kParsed;
 }
 
 // The first marker of the first form, else the first of the second form, searched from
@@ -175,19 +179,20 @@ void tally_oldest() {
 
 }  // namespace
 
-int32_t parse_event(const char* line, int32_t length, MarkerHints hints, ParsedEvent* event) {
+ParseError parse_event(const char* line, int32_t length, MarkerHints hints, ParsedEvent* event) {
     decode_event_literals();
     *event = ParsedEvent{0, 0, 0, line, 0, line, 0};
     const Span span{line, line + length};
     const char* cursor = event_start(span, hints);
-    if (!cursor) return 1;
-    int32_t code = 0;
+    if (!cursor) return kNoEventMarker;
+    ParseError code = kParsed;
     const char* intro = nullptr;
     if (caller_ahead(span, cursor, &intro)) {
         cursor = parse_party(span, cursor, intro, kFirstParty, &event->first_id,
                              &event->first_name, &event->first_name_length, &code);
         if (!cursor) return code;
-        if (!starts_with(cursor, kPartySeparator, kPartySeparatorLength)) return 5;
+        if (!starts_with(cursor, kPartySeparator, kPartySeparatorLength))
+            return kNoSeparatorAfterCaller;
         cursor += kPartySeparatorLength;
     }
     intro = find(span, cursor, kSecondIdIntro, kSecondIdIntroLength);
@@ -199,8 +204,8 @@ int32_t parse_event(const char* line, int32_t length, MarkerHints hints, ParsedE
 
 void parse_event_line(const ScanLine& line, MarkerHints hints) {
     ParsedEvent event;
-    int32_t code = parse_event(line.clean, line.clean_length, hints, &event);
-    if (code != 0) {
+    ParseError code = parse_event(line.clean, line.clean_length, hints, &event);
+    if (code != kParsed) {
         parse_error_exit(code, line);
         return;  // reached in the fuzz build only
     }
@@ -217,8 +222,8 @@ void flush_events() {
     while (events_tallied != events_parsed) tally_oldest();
 }
 
-void parse_error_exit(int32_t code, const ScanLine& line) {
-    print(kParseErrorFmt, code, Wide(line.number), line.raw);
+void parse_error_exit(ParseError code, const ScanLine& line) {
+    print(kParseErrorFmt, static_cast<int32_t>(code), Wide(line.number), line.raw);
 #ifndef LOGTALLY_PARSE_ERROR_RETURNS
     process_exit(1);
 #endif

@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "analysis/event.h"
 #include "analysis/tally.h"
+#include "support/texts.h"
 
 namespace {
 
@@ -103,6 +106,22 @@ TEST(ParseEvent, NamesEachMalformedLineByItsCode) {
         SCOPED_TRACE(c.line);
         EXPECT_EQ(c.code, parse(c.line));
     }
+}
+
+// The README explains every code a parse error can print, in a table of its own, and no other.
+TEST(ParseError, EveryCodeHasItsRowInTheReadme) {
+    std::istringstream readme(read_file(LOGTALLY_README));
+    std::string row;
+    while (std::getline(readme, row) && row != "| code | the event line |") {
+    }
+    ASSERT_TRUE(readme) << "no parse error table in " << LOGTALLY_README;
+    std::getline(readme, row);  // the rule under the heading
+    std::set<int32_t> documented;
+    while (std::getline(readme, row) && row.rfind("| ", 0) == 0)
+        documented.insert(std::stoi(row.substr(2)));
+    std::set<int32_t> codes;
+    for (int32_t code = kNoEventMarker; code <= kLastParseError; ++code) codes.insert(code);
+    EXPECT_EQ(codes, documented);
 }
 
 TEST(ParseEvent, NeverReadsPastTheEndOfTheLine) {
