@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "text/keystream.h"
+
 namespace text_detail {
 // Never defined and not constexpr: reaching it while a character code is checked at compile
 // time stops the build.
@@ -57,7 +59,7 @@ const char* decode_marked_text(const char* t);
 inline const char* decode_literal(const char* t) {
     if (reinterpret_cast<uintptr_t>(t) <= 255) return t;
     uint8_t first = static_cast<uint8_t>(*t);
-    return first >= 0x80 && first <= 0x9F ? decode_marked_text(t) : t;
+    return keystream::is_marker(first) ? decode_marked_text(t) : t;
 }
 TextArg decode_literal(TextArg t);
 
