@@ -10,7 +10,7 @@ namespace {
 uint64_t join(uint32_t low, uint32_t high) { return (static_cast<uint64_t>(high) << 32) | low; }
 
 // Digits of v in base 2^shift, taken from `digits`; returns the first digit's position.
-char* power_of_two_digits(uint64_t v, int shift, const char* digits, char* end) {
+char* power_of_two_digits(uint64_t v, int32_t shift, const char* digits, char* end) {
     uint64_t mask = (uint64_t(1) << shift) - 1;
     *--end = 0;
     do {

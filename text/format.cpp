@@ -197,7 +197,7 @@ void expand(Out& out, const char* format, FormatArgs args);
 // --- Numbers -------------------------------------------------------------------------------
 
 // Room for a sign, up to 64 digits with their commas and a point.
-constexpr int kDressRoom = 96;
+constexpr int32_t kDressRoom = 96;
 
 struct Number {
     char sign;         // 0 when there is none
@@ -224,7 +224,7 @@ bool wants_commas(uint32_t flags, bool has_sign, int64_t length, int64_t front) 
 
 // Writes `n` characters into `buf` at `*at` with a comma before every complete group of three
 // that has a character in front of it.
-void put_grouped(char* buf, int* at, const char* t, int64_t n, bool commas) {
+void put_grouped(char* buf, int32_t* at, const char* t, int64_t n, bool commas) {
     for (int64_t i = 0; i < n; ++i) {
         if (commas && i > 0 && (n - i) % 3 == 0) buf[(*at)++] = ',';
         buf[(*at)++] = t[i];
@@ -242,7 +242,7 @@ Field dress_number(const char* t, int64_t n, const Settings& s, char* buf) {
     int64_t sign_len = num.sign ? 1 : 0;
     int64_t length = sign_len + front + (d > 0 ? d + 1 : 0);
     bool commas = wants_commas(s.flags, num.sign != 0, length, sign_len + front);
-    int at = 0;
+    int32_t at = 0;
     if (num.sign) buf[at++] = num.sign;
     put_grouped(buf, &at, padded ? "0" : num.digits, front, commas);
     if (d == 0) return text_field(buf, at);

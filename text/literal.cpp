@@ -16,7 +16,7 @@ bool in_literal_pool(const char* t) {
 
 }  // namespace
 
-int unscramble_text(char* t) {
+int32_t unscramble_text(char* t) {
     uint8_t marker = static_cast<uint8_t>(t[0]);
     if (!keystream::is_marker(marker) || t[1] == 0) return 2;
     uint8_t check = 0;
