@@ -1,4 +1,5 @@
-// The event parser: one event line into its two parties and its duration, fed to the tallies.
+// The event parser: one event line into its calling line, called extension and duration, fed
+// to the tallies.
 #pragma once
 
 #include <cstdint>
@@ -10,10 +11,10 @@
 enum ParseError : int32_t {
     kParsed = 0,                     // nothing wrong
     kNoEventMarker = 1,              // neither event marker, each with the blank after it
-    kNoCallingLineForm = 2,          // a caller neither named with its intro nor prefixed
+    kNoCallingLineForm = 2,          // a calling line neither named with its intro nor prefixed
     kBadPrefixedLineNumber = 3,      // no valid number after the calling line's prefix
     kBadNamedLineNumber = 4,         // no valid number after the calling line's intro
-    kNoSeparatorAfterCaller = 5,     // the separator does not follow the caller at once
+    kNoSeparatorAfterCaller = 5,     // the separator does not follow the calling line at once
     kNoCalledExtensionForm = 6,      // a called extension neither named nor prefixed
     kBadPrefixedExtensionNumber = 7, // no valid number after the called extension's prefix
     kBadNamedExtensionNumber = 8,    // no valid number after the called extension's intro
@@ -23,16 +24,16 @@ enum ParseError : int32_t {
     kLastParseError = kBadTenths,
 };
 
-// One event as read from a line. The first identifier is 0 when the line names no caller.
+// One event as read from a line. line_id is 0 when the line names no calling line.
 // The names point into the line, untrimmed, as they stand there.
 struct ParsedEvent {
-    int32_t first_id;
-    int32_t second_id;
+    int32_t line_id;
+    int32_t extension_id;
     int64_t duration;  // tenths of a second
-    const char* first_name;
-    int32_t first_name_length;
-    const char* second_name;
-    int32_t second_name_length;
+    const char* line_name;
+    int32_t line_name_length;
+    const char* extension_name;
+    int32_t extension_name_length;
 };
 
 // Where each event marker can first stand in a line: the first position of the keyword the
@@ -48,7 +49,7 @@ struct MarkerHints {
 // or the parse error and event partly filled.
 ParseError parse_event(const char* line, int32_t length, MarkerHints hints, ParsedEvent* event);
 
-// Parses line's cleaned text and tallies its first party, then its second party, both with
+// Parses line's cleaned text and tallies its calling line, then its called extension, both with
 // the event's duration. A malformed line ends the process through parse_error_exit. The
 // tallies may wait for the next event lines: flush_events makes them complete.
 void parse_event_line(const ScanLine& line, MarkerHints hints);
