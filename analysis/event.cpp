@@ -1,4 +1,5 @@
-// Parses event lines: an optional caller, the called party and the duration in brackets.
+// Parses event lines: an optional calling line, the called extension and the duration in
+// brackets.
 #include "analysis/event.h"
 
 #include "analysis/tally.h"
@@ -32,27 +33,29 @@ bool starts_with(const char* text, const char* literal, int32_t length) {
 // Steps over the character after a number, but never over the end of the text.
 const char* after_number(const char* end) { return *end ? end + 1 : end; }
 
-// How one party is written: "NAME<intro>ID" anywhere ahead of the cursor, where the
-// character after ID is skipped, or "<prefix>ID" right at the cursor; and the error code of
-// each way it can be malformed.
+// How the calling line or the called extension is written: "NAME<intro>ID" anywhere ahead of
+// the cursor, where the character after ID is skipped, or "<prefix>ID" right at the cursor;
+// and the error code of each way it can be malformed.
 struct PartyForm {
     const char* intro;
     int32_t intro_length;
     const char* prefix;
     int32_t prefix_length;
-    int32_t no_prefix_code, bad_prefixed_id_code, bad_named_id_code;
+    ParseError no_prefix_code, bad_prefixed_id_code, bad_named_id_code;
 };
 
-constexpr PartyForm kFirstParty{kFirstIdIntro, kFirstIdIntroLength, kFirstIdPrefix,
-                                kFirstIdPrefixLength, 2, 3, 4};
-constexpr PartyForm kSecondParty{kSecondIdIntro, kSecondIdIntroLength, kSecondIdPrefix,
-                                 kSecondIdPrefixLength, 6, 7, 8};
+constexpr PartyForm kCallingLine{kFirstIdIntro, kFirstIdIntroLength, kFirstIdPrefix,
+                                kFirstIdPrefixLength, kNoCallingLineForm,
+                                kBadPrefixedLineNumber, kBadNamedLineNumber};
+constexpr PartyForm kCalledExtension{kSecondIdIntro, kSecondIdIntroLength, kSecondIdPrefix,
+                                 kSecondIdPrefixLength, kNoCalledExtensionForm,
+                                 kBadPrefixedExtensionNumber, kBadNamedExtensionNumber};
 
 // Reads one party into *id and its name, given where its intro first stands after the cursor
 // (null: nowhere). Returns the cursor after the party, or null with *code set.
 inline const char* parse_party(const Span& span, const char* cursor, const char* intro,
                         const PartyForm& form, int32_t* id, const char** name,
-                        int32_t* name_length, int32_t* code) {
+                        int32_t* name_length, ParseError* code) {
     (void)span;
     const char* end = nullptr;
     if (intro) {
@@ -75,9 +78,10 @@ inline const char* parse_party(const Span& span, const char* cursor, const char*
     return end;
 }
 
-// Whether the separator stands anywhere after the cursor, a caller then being named; *intro
-// gets where the caller's intro first stands after the cursor, or null. One pass finds both.
-bool caller_ahead(const Span& span, const char* cursor, const char** intro) {
+// Whether the separator stands anywhere after the cursor, a calling line then being named;
+// *intro gets where the calling line's intro first stands after the cursor, or null. One pass
+// finds both.
+bool calling_line_ahead(const Span& span, const char* cursor, const char** intro) {
     const char* separator = nullptr;
     find_both(cursor, static_cast<int32_t>(span.end - cursor),
               Needle{kPartySeparator, kPartySeparatorLength},
@@ -86,21 +90,23 @@ bool caller_ahead(const Span& span, const char* cursor, const char** intro) {
 }
 
 // "[M:S]" when a ':' follows the '[' anywhere in the line, else "[N.Ns]"; no '[' gives 0.
-int32_t parse_duration(const Span& span, const char* cursor, int64_t* duration) {
+ParseError parse_duration(const Span& span, const char* cursor, int64_t* duration) {
     const char* bracket = find_byte(cursor, static_cast<int32_t>(span.end - cursor), '[');
-    if (!bracket) return 0;
+    if (!bracket) return kParsed;
     const char* end = nullptr;
     if (find_byte(bracket, static_cast<int32_t>(span.end - bracket), ':')) {
         int32_t minutes = 0, seconds = 0;
-        if (parse_integer_in_line(bracket + 1, &end, &minutes) != 0 || *end != ':') return 9;
-        if (parse_integer_in_line(end + 1, &end, &seconds) != 0 || *end != ']') return 10;
+        if (parse_integer_in_line(bracket + 1, &end, &minutes) != 0 || *end != ':')
+            return kBadMinutes;
+        if (parse_integer_in_line(end + 1, &end, &seconds) != 0 || *end != ']')
+            return kBadSeconds;
         *duration = int64_t{minutes} * 600 + int64_t{seconds} * 10;
-        return 0;
+        return kParsed;
     }
     int32_t tenths = 0;
-    if (parse_fixed(bracket + 1, &end, 1, &tenths) != 0 || *end != 's') return 11;
+    if (parse_fixed(bracket + 1, &end, 1, &tenths) != 0 || *end != 's') return kBadTenths;
     *duration = tenths;
-    return 0;
+    return kParsed;
 }
 
 // The first marker of the first form, else the first of the second form, searched from
@@ -132,13 +138,13 @@ void decode_event_literals() {
 
 // An event on its way to the tallies, with copies of its names (the line does not last).
 struct PendingEvent {
-    int32_t first_id;
-    int32_t second_id;
+    int32_t line_id;
+    int32_t extension_id;
     int64_t duration;
-    int32_t first_name_length;
-    int32_t second_name_length;
-    char first_name[kLineBufferSize];
-    char second_name[kLineBufferSize];
+    int32_t line_name_length;
+    int32_t extension_name_length;
+    char line_name[kLineBufferSize];
+    char extension_name[kLineBufferSize];
 };
 
 // An event is tallied two event lines after its own. The tables are far larger than the
@@ -153,62 +159,63 @@ PendingEvent& pending_at(uint32_t number) { return pending[number % (kEventDelay
 
 void hold_event(const ParsedEvent& event) {
     PendingEvent& held = pending_at(events_parsed++);
-    held.first_id = event.first_id;
-    held.second_id = event.second_id;
+    held.line_id = event.line_id;
+    held.extension_id = event.extension_id;
     held.duration = event.duration;
-    held.first_name_length = event.first_name_length;
-    held.second_name_length = event.second_name_length;
+    held.line_name_length = event.line_name_length;
+    held.extension_name_length = event.extension_name_length;
     // Both names lie in line storage and go to line-sized buffers: whole blocks fit.
-    copy_blocks(held.first_name, event.first_name, event.first_name_length);
-    copy_blocks(held.second_name, event.second_name, event.second_name_length);
-    prefetch_entry(&first_party_table, held.first_id);
-    prefetch_entry(&second_party_table, held.second_id);
+    copy_blocks(held.line_name, event.line_name, event.line_name_length);
+    copy_blocks(held.extension_name, event.extension_name, event.extension_name_length);
+    prefetch_entry(&first_party_table, held.line_id);
+    prefetch_entry(&second_party_table, held.extension_id);
 }
 
 void tally_oldest() {
     const PendingEvent& event = pending_at(events_tallied++);
-    tally_event(&first_party_table, event.first_id, event.duration, event.first_name,
-                event.first_name_length);
-    tally_event(&second_party_table, event.second_id, event.duration, event.second_name,
-                event.second_name_length);
+    tally_event(&first_party_table, event.line_id, event.duration, event.line_name,
+                event.line_name_length);
+    tally_event(&second_party_table, event.extension_id, event.duration, event.extension_name,
+                event.extension_name_length);
 }
 
 }  // namespace
 
-int32_t parse_event(const char* line, int32_t length, MarkerHints hints, ParsedEvent* event) {
+ParseError parse_event(const char* line, int32_t length, MarkerHints hints, ParsedEvent* event) {
     decode_event_literals();
     *event = ParsedEvent{0, 0, 0, line, 0, line, 0};
     const Span span{line, line + length};
     const char* cursor = event_start(span, hints);
-    if (!cursor) return 1;
-    int32_t code = 0;
+    if (!cursor) return kNoEventMarker;
+    ParseError code = kParsed;
     const char* intro = nullptr;
-    if (caller_ahead(span, cursor, &intro)) {
-        cursor = parse_party(span, cursor, intro, kFirstParty, &event->first_id,
-                             &event->first_name, &event->first_name_length, &code);
+    if (calling_line_ahead(span, cursor, &intro)) {
+        cursor = parse_party(span, cursor, intro, kCallingLine, &event->line_id,
+                             &event->line_name, &event->line_name_length, &code);
         if (!cursor) return code;
-        if (!starts_with(cursor, kPartySeparator, kPartySeparatorLength)) return 5;
+        if (!starts_with(cursor, kPartySeparator, kPartySeparatorLength))
+            return kNoSeparatorAfterCaller;
         cursor += kPartySeparatorLength;
     }
     intro = find(span, cursor, kSecondIdIntro, kSecondIdIntroLength);
-    cursor = parse_party(span, cursor, intro, kSecondParty, &event->second_id,
-                         &event->second_name, &event->second_name_length, &code);
+    cursor = parse_party(span, cursor, intro, kCalledExtension, &event->extension_id,
+                         &event->extension_name, &event->extension_name_length, &code);
     if (!cursor) return code;
     return parse_duration(span, cursor, &event->duration);
 }
 
 void parse_event_line(const ScanLine& line, MarkerHints hints) {
     ParsedEvent event;
-    int32_t code = parse_event(line.clean, line.clean_length, hints, &event);
-    if (code != 0) {
+    ParseError code = parse_event(line.clean, line.clean_length, hints, &event);
+    if (code != kParsed) {
         parse_error_exit(code, line);
         return;  // reached in the fuzz build only
     }
     hold_event(event);
     if (events_parsed - events_tallied > 1) {
         const PendingEvent& previous = pending_at(events_parsed - 2);
-        prefetch_name(&first_party_table, previous.first_id);
-        prefetch_name(&second_party_table, previous.second_id);
+        prefetch_name(&first_party_table, previous.line_id);
+        prefetch_name(&second_party_table, previous.extension_id);
     }
     if (events_parsed - events_tallied > kEventDelay) tally_oldest();
 }
@@ -217,8 +224,8 @@ void flush_events() {
     while (events_tallied != events_parsed) tally_oldest();
 }
 
-void parse_error_exit(int32_t code, const ScanLine& line) {
-    print(kParseErrorFmt, code, Wide(line.number), line.raw);
+void parse_error_exit(ParseError code, const ScanLine& line) {
+    print(kParseErrorFmt, static_cast<int32_t>(code), Wide(line.number), line.raw);
 #ifndef LOGTALLY_PARSE_ERROR_RETURNS
     process_exit(1);
 #endif

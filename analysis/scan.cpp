@@ -20,23 +20,23 @@ constexpr int32_t kQuotedLineMax = 1000;
 struct Keyword {
     const char* text;
     int32_t length;
-    LineKind kind;  // 0 for a cleaning pattern
+    LineKind kind;  // kNoKeywordLine for a cleaning pattern
 };
 
 enum : int32_t { kPatternA, kPatternB, kFirstKind, kCallEnded = 6, kConfEnded = 7 };
 
 const Keyword kKeywords[] = {
-    {kCleanPatternA, kCleanPatternALength, 0},
-    {kCleanPatternB, kCleanPatternBLength, 0},
-    {kKind1Keyword, kKind1KeywordLength, 1},
-    {kKind4Keyword, kKind4KeywordLength, 4},
-    {kKind3Keyword, kKind3KeywordLength, 3},
-    {kKind2Keyword, kKind2KeywordLength, 2},
+    {kCleanPatternA, kCleanPatternALength, kNoKeywordLine},
+    {kCleanPatternB, kCleanPatternBLength, kNoKeywordLine},
+    {kKind1Keyword, kKind1KeywordLength, kClockAdjustedLine},
+    {kKind4Keyword, kKind4KeywordLength, kConferenceBridgeLine},
+    {kKind3Keyword, kKind3KeywordLength, kVoiceMailLine},
+    {kKind2Keyword, kKind2KeywordLength, kNotCountedLine},
     {kKind5KeywordA, kKind5KeywordALength, kEventLine},
     {kKind5KeywordB, kKind5KeywordBLength, kEventLine},
-    {kKind8Keyword, kKind8KeywordLength, 8},
-    {kKind7Keyword, kKind7KeywordLength, 7},
-    {kKind9Keyword, kKind9KeywordLength, 9},
+    {kKind8Keyword, kKind8KeywordLength, kCallSetupLine},
+    {kKind7Keyword, kKind7KeywordLength, kAlarmLine},
+    {kKind9Keyword, kKind9KeywordLength, kOperatorLoginLine},
 };
 constexpr int32_t kKeywordCount = sizeof kKeywords / sizeof kKeywords[0];
 
@@ -188,7 +188,7 @@ void find_keywords(const char* line, int32_t length, Findings* found) {
 // The kind of the first keyword present in the order they are tried.
 LineKind kind_of(const Findings& found) {
     uint32_t kinds = found.present >> kFirstKind;
-    return kinds ? kKeywords[kFirstKind + __builtin_ctz(kinds)].kind : 0;
+    return kinds ? kKeywords[kFirstKind + __builtin_ctz(kinds)].kind : kNoKeywordLine;
 }
 
 const char* position_of(const Findings& found, int32_t keyword) {

@@ -6,9 +6,19 @@
 #include "platform/win_api.h"
 #include "text/limits.h"
 
-// What classify_line finds in a line; 0 is a line without any keyword, 6 never occurs.
-typedef int32_t LineKind;
-inline constexpr LineKind kEventLine = 5;
+// What classify_line finds in a line, named for the keyword that decides it. The values are
+// fixed; 6 is not used.
+enum LineKind : int32_t {
+    kNoKeywordLine = 0,
+    kClockAdjustedLine = 1,
+    kNotCountedLine = 2,
+    kVoiceMailLine = 3,
+    kConferenceBridgeLine = 4,
+    kEventLine = 5,  // a call or conference that ended: the only kind that is parsed
+    kAlarmLine = 7,
+    kCallSetupLine = 8,
+    kOperatorLoginLine = 9,
+};
 
 // A line on its way through the loop: the text as read (quoted by a parse error) and the
 // cleaned text every later step works on. Both are NUL-terminated with kSearchSlack bytes of

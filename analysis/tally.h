@@ -1,4 +1,5 @@
-// The two tally tables, one per party role, and the append-only arena that holds their names.
+// The two tally tables, calling lines and called extensions, and the arena that holds their
+// names.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +24,9 @@ struct TallyTable {
     int32_t longest_name;
 };
 
-// The table of first parties (callers) and the table of second parties (called extensions).
+// The two roles a number plays in an event: its first party is the calling line, its second
+// party the called extension. first_party_table counts the calling lines, second_party_table
+// the called extensions.
 extern TallyTable first_party_table;
 extern TallyTable second_party_table;
 

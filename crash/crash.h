@@ -24,7 +24,7 @@ struct ExceptionName {
     const char* name;
 };
 
-inline constexpr int kExceptionNameCount = 23;
+inline constexpr int32_t kExceptionNameCount = 23;
 extern const ExceptionName ExceptionNameTable[kExceptionNameCount];
 
 // The values a report shows, taken from a real fault or made up by a test.

@@ -20,7 +20,8 @@ uint32_t low_word(const void* address) {
 void take_record(const EXCEPTION_RECORD& record, CrashValues* values) {
     values->code = record.ExceptionCode;
     values->address = low_word(record.ExceptionAddress);
-    for (int i = 0; i < 3; ++i) values->information[i] = low_word(record.ExceptionInformation[i]);
+    for (int32_t i = 0; i < 3; ++i)
+        values->information[i] = low_word(record.ExceptionInformation[i]);
 }
 
 void take_context(const CONTEXT& c, CrashValues* v) {

@@ -6,10 +6,6 @@
 
 namespace {
 
-constexpr uint32_t kAccessViolation = 0xC0000005u;
-constexpr uint32_t kInPageError = 0xC0000006u;
-constexpr uint32_t kAccessExecute = 8;
-
 // The first row naming code wins, so a duplicated code could never change a report.
 const char* exception_name(uint32_t code) {
     for (const ExceptionName& row : ExceptionNameTable) {
@@ -19,19 +15,21 @@ const char* exception_name(uint32_t code) {
 }
 
 const char* access_kind_text(uint32_t kind) {
-    if (kind == 0) return kAccessReadText;
-    if (kind == 1) return kAccessWriteText;
-    if (kind == kAccessExecute) return kAccessExecuteText;
+    if (kind == EXCEPTION_READ_FAULT) return kAccessReadText;
+    if (kind == EXCEPTION_WRITE_FAULT) return kAccessWriteText;
+    if (kind == EXCEPTION_EXECUTE_FAULT) return kAccessExecuteText;
     return kAccessOtherText;
 }
 
 // Only the two access codes carry a meaningful access kind and data address.
 void write_access_lines(HANDLE handle, const CrashValues& values) {
-    if (values.code != kAccessViolation && values.code != kInPageError) return;
+    if (values.code != EXCEPTION_ACCESS_VIOLATION && values.code != EXCEPTION_IN_PAGE_ERROR)
+        return;
     uint32_t kind = values.information[0];
     uint32_t data_address = values.information[1];
     crash_print(handle, kAccessFmt, TextArg(access_kind_text(kind)), data_address, data_address);
-    if (kind == kAccessExecute) crash_print(handle, kAccessExtraFmt, values.information[2]);
+    if (kind == EXCEPTION_EXECUTE_FAULT)
+        crash_print(handle, kAccessExtraFmt, values.information[2]);
 }
 
 void write_register_lines(HANDLE handle, const CrashValues& v) {

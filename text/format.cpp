@@ -7,6 +7,7 @@
 #include "text/format.h"
 
 #include "literals.h"
+#include "text/digits.h"
 #include "text/words.h"
 
 namespace {
@@ -195,10 +196,8 @@ void expand(Out& out, const char* format, FormatArgs args);
 
 // --- Numbers -------------------------------------------------------------------------------
 
-// Room for the longest converted value (64 binary digits), a sign and the NUL.
-constexpr int kDigitRoom = 72;
 // Room for a sign, up to 64 digits with their commas and a point.
-constexpr int kDressRoom = 96;
+constexpr int32_t kDressRoom = 96;
 
 struct Number {
     char sign;         // 0 when there is none
@@ -225,7 +224,7 @@ bool wants_commas(uint32_t flags, bool has_sign, int64_t length, int64_t front) 
 
 // Writes `n` characters into `buf` at `*at` with a comma before every complete group of three
 // that has a character in front of it.
-void put_grouped(char* buf, int* at, const char* t, int64_t n, bool commas) {
+void put_grouped(char* buf, int32_t* at, const char* t, int64_t n, bool commas) {
     for (int64_t i = 0; i < n; ++i) {
         if (commas && i > 0 && (n - i) % 3 == 0) buf[(*at)++] = ',';
         buf[(*at)++] = t[i];
@@ -243,7 +242,7 @@ Field dress_number(const char* t, int64_t n, const Settings& s, char* buf) {
     int64_t sign_len = num.sign ? 1 : 0;
     int64_t length = sign_len + front + (d > 0 ? d + 1 : 0);
     bool commas = wants_commas(s.flags, num.sign != 0, length, sign_len + front);
-    int at = 0;
+    int32_t at = 0;
     if (num.sign) buf[at++] = num.sign;
     put_grouped(buf, &at, padded ? "0" : num.digits, front, commas);
     if (d == 0) return text_field(buf, at);
@@ -423,65 +422,4 @@ int32_t format_text(char* dst, int32_t capacity, const char* format, FormatArgs 
     Out out{dst, capacity - 1, 0, 0};
     expand(out, format, args);
     return finish(out);
-}
-
-// --- Digit converters ----------------------------------------------------------------------
-// Each builds its digits backwards at the end of a scratch area and copies them out.
-
-namespace {
-
-uint64_t join(uint32_t low, uint32_t high) { return (static_cast<uint64_t>(high) << 32) | low; }
-
-// Digits of v in base 2^shift, taken from `digits`; returns the first digit's position.
-char* power_of_two_digits(uint64_t v, int shift, const char* digits, char* end) {
-    uint64_t mask = (uint64_t(1) << shift) - 1;
-    *--end = 0;
-    do {
-        *--end = digits[v & mask];
-        v >>= shift;
-    } while (v != 0);
-    return end;
-}
-
-}  // namespace
-
-void format_unsigned(uint32_t low, uint32_t high, char* dst) {
-    char scratch[kDigitRoom];
-    char* p = scratch + kDigitRoom;
-    *--p = 0;
-    uint64_t v = join(low, high);
-    do {
-        *--p = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v != 0);
-    text_copy(dst, p);
-}
-
-// Works on the value made non-positive, so the most negative value needs no positive twin.
-void format_signed(uint32_t low, uint32_t high, char* dst) {
-    char scratch[kDigitRoom];
-    char* p = scratch + kDigitRoom;
-    *--p = 0;
-    int64_t v = static_cast<int64_t>(join(low, high));
-    if (v < 0)
-        *dst++ = '-';
-    else
-        v = -v;
-    do {
-        int64_t q = v / 10;
-        *--p = static_cast<char>('0' + (q * 10 - v));
-        v = q;
-    } while (v != 0);
-    text_copy(dst, p);
-}
-
-void format_hex(uint32_t low, uint32_t high, char* dst) {
-    char scratch[kDigitRoom];
-    text_copy(dst, power_of_two_digits(join(low, high), 4, decode_literal(kHexDigitsText),
-                                       scratch + kDigitRoom));
-}
-
-void format_binary(uint32_t low, uint32_t high, char* dst) {
-    char scratch[kDigitRoom];
-    text_copy(dst, power_of_two_digits(join(low, high), 1, "01", scratch + kDigitRoom));
 }

@@ -29,13 +29,6 @@ struct FormatArgs {
 // from its start to that NUL (text stepped over by %> counts).
 int32_t format_text(char* dst, int32_t capacity, const char* format, FormatArgs args);
 
-// Digit converters: the 64-bit value given as low and high word, written most significant
-// digit first with a NUL into dst (room for 64 digits, a sign and the NUL); 0 gives "0".
-void format_unsigned(uint32_t low, uint32_t high, char* dst);
-void format_signed(uint32_t low, uint32_t high, char* dst);
-void format_hex(uint32_t low, uint32_t high, char* dst);
-void format_binary(uint32_t low, uint32_t high, char* dst);
-
 namespace format_detail {
 
 struct WordList {

@@ -14,16 +14,14 @@ bool in_literal_pool(const char* t) {
     return p >= start && p < start + kLiteralPoolSize;
 }
 
-bool is_marker(uint8_t b) { return b >= 0x80 && b <= 0x9F; }
-
 }  // namespace
 
-int unscramble_text(char* t) {
+int32_t unscramble_text(char* t) {
     uint8_t marker = static_cast<uint8_t>(t[0]);
-    if (!is_marker(marker) || t[1] == 0) return 2;
+    if (!keystream::is_marker(marker) || t[1] == 0) return 2;
     uint8_t check = 0;
     for (const char* p = t + 1; *p; ++p) check ^= static_cast<uint8_t>(*p);
-    if ((check & 0x1F) != (marker & 0x1F)) return 1;
+    if ((check & keystream::kCheckMask) != (marker & keystream::kCheckMask)) return 1;
 
     uint16_t s = keystream::kSeed;
     char* out = t;

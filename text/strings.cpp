@@ -3,7 +3,7 @@
 
 namespace {
 
-int compare_bytes(uint8_t a, uint8_t b) { return a < b ? -1 : 1; }
+int32_t compare_bytes(uint8_t a, uint8_t b) { return a < b ? -1 : 1; }
 
 // Moves whole 4-byte units; the type may alias any storage.
 typedef uint32_t __attribute__((may_alias)) Unit;
@@ -61,7 +61,7 @@ const char* text_find(const char* t, TextArg needle) {
     return nullptr;
 }
 
-int text_compare(const char* a, const char* b) {
+int32_t text_compare(const char* a, const char* b) {
     b = decode_literal(b);
     for (;; ++a, ++b) {
         if (*a != *b) return compare_bytes(*a, *b);
@@ -69,7 +69,7 @@ int text_compare(const char* a, const char* b) {
     }
 }
 
-int text_compare_n(const char* a, const char* b, int32_t n) {
+int32_t text_compare_n(const char* a, const char* b, int32_t n) {
     b = decode_literal(b);
     if (n < 1) n = 1;
     for (int32_t i = 0; i < n; ++i) {

@@ -8,12 +8,14 @@
 
 #include <cstdint>
 
+#include "text/keystream.h"
+
 namespace text_detail {
 // Never defined and not constexpr: reaching it while a character code is checked at compile
 // time stops the build.
 void character_code_out_of_range();
 
-consteval uintptr_t character_code(int c) {
+consteval uintptr_t character_code(int32_t c) {
     if (c < 0 || c > 255) character_code_out_of_range();
     return static_cast<uintptr_t>(c);
 }
@@ -28,7 +30,7 @@ struct TextArg {
     TextArg(const char* t) : word(reinterpret_cast<uintptr_t>(t)) {}
     TextArg(char c) : word(static_cast<uint8_t>(c)) {}
     TextArg(unsigned char c) : word(c) {}
-    consteval TextArg(int c) : word(text_detail::character_code(c)) {}
+    consteval TextArg(int32_t c) : word(text_detail::character_code(c)) {}
     bool is_char() const { return word <= 255; }
     const char* text() const { return reinterpret_cast<const char*>(word); }
 };
@@ -57,7 +59,7 @@ const char* decode_marked_text(const char* t);
 inline const char* decode_literal(const char* t) {
     if (reinterpret_cast<uintptr_t>(t) <= 255) return t;
     uint8_t first = static_cast<uint8_t>(*t);
-    return first >= 0x80 && first <= 0x9F ? decode_marked_text(t) : t;
+    return keystream::is_marker(first) ? decode_marked_text(t) : t;
 }
 TextArg decode_literal(TextArg t);
 
@@ -65,7 +67,7 @@ TextArg decode_literal(TextArg t);
 // lies. Returns 0 when decoded, 1 when the check failed (nothing written), 2 when the text
 // carries no marker or is one character long (nothing written). Only decode_literal and the
 // tests call it.
-int unscramble_text(char* t);
+int32_t unscramble_text(char* t);
 
 // The text t stands for: a text is decoded; a character becomes a one-character text in
 // single, which the caller provides (two bytes), so the character 0 gives the empty text.
@@ -94,10 +96,10 @@ inline char* text_find(char* t, TextArg needle) {
 
 // -1, 0 or 1 as a sorts before, with or after b, bytes unsigned; a proper prefix sorts first.
 // Only b is decoded.
-int text_compare(const char* a, const char* b);
+int32_t text_compare(const char* a, const char* b);
 
 // As text_compare over at most the first n characters; n of 1 or less compares one.
-int text_compare_n(const char* a, const char* b, int32_t n);
+int32_t text_compare_n(const char* a, const char* b, int32_t n);
 
 // Puts src (text or character) in front of dst; dst needs room for both and the NUL.
 void text_insert_front(char* dst, TextArg src);

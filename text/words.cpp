@@ -42,7 +42,7 @@ const char* word_at(const char* text, int32_t n) {
 
 // dst may be text itself: the word is found before dst is written, and the copy runs from
 // low to high addresses onto a start at or before the word's.
-int word_copy(const char* text, int32_t n, char* dst) {
+int32_t word_copy(const char* text, int32_t n, char* dst) {
     const char* s = n > 0 ? word_at(text, n) : nullptr;
     if (!s) {
         dst[0] = 0;
@@ -58,7 +58,7 @@ int32_t word_count(const char* text) {
     return n;
 }
 
-int word_delete(char* text, int32_t n) {
+int32_t word_delete(char* text, int32_t n) {
     if (n <= 0) return 1;
     char* s = const_cast<char*>(word_at(text, n));
     if (!s) return 1;
@@ -67,7 +67,7 @@ int word_delete(char* text, int32_t n) {
     return 0;
 }
 
-int parse_integer(const char* text, const char** end, int32_t* value) {
+int32_t parse_integer(const char* text, const char** end, int32_t* value) {
     const char* p = skip_blanks(text);
     bool negative = *p == '-';
     if (negative) ++p;
@@ -106,7 +106,7 @@ uint32_t digits_value(uint64_t word, int32_t count) {
 
 }  // namespace
 
-int parse_integer_in_line(const char* text, const char** end, int32_t* value) {
+int32_t parse_integer_in_line(const char* text, const char** end, int32_t* value) {
     const char* p = skip_blanks(text);
     uint64_t word;
     __builtin_memcpy(&word, p, sizeof word);
@@ -127,7 +127,7 @@ bool add_digits(const char* digits, int32_t count, uint64_t limit, uint64_t* m) 
     return true;
 }
 
-int parse_fixed(const char* text, const char** end, int32_t places, int32_t* value) {
+int32_t parse_fixed(const char* text, const char** end, int32_t places, int32_t* value) {
     const char* start = skip_blanks(text);
     bool negative = *start == '-';
     int32_t whole_digits = 0, fraction_digits = 0;

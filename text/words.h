@@ -15,7 +15,7 @@ const char* word_end(const char* p);
 // Copies word n (counted from 1) of text into dst with a NUL: 0, or 1 (dst empty) when the
 // text has fewer words; n of 0 or less gives the empty text and 0. dst holds the longest word;
 // it may be text itself.
-int word_copy(const char* text, int32_t n, char* dst);
+int32_t word_copy(const char* text, int32_t n, char* dst);
 
 // Number of blank-separated words in text.
 int32_t word_count(const char* text);
@@ -24,20 +24,20 @@ int32_t word_count(const char* text);
 const char* word_at(const char* text, int32_t n);
 
 // Removes word n and the blanks after it in place: 0, or 1 when there is no word n.
-int word_delete(char* text, int32_t n);
+int32_t word_delete(char* text, int32_t n);
 
 // Reads blanks, an optional '-', then digits into a signed 32-bit value. *end gets the first
 // position after the digits (for result 2: after the blanks and the '-'); for result 1 it is
 // not stored and the value is meaningless.
-int parse_integer(const char* text, const char** end, int32_t* value);
+int32_t parse_integer(const char* text, const char** end, int32_t* value);
 
 // parse_integer for a text in line storage, which holds at least eight readable bytes from
 // any position up to its NUL: the same result and *end, and a number of one to seven digits
 // right after the blanks is read eight bytes at a time.
-int parse_integer_in_line(const char* text, const char** end, int32_t* value);
+int32_t parse_integer_in_line(const char* text, const char** end, int32_t* value);
 
 // Reads blanks, '-', digits and an optional '.' with digits (80 digits at most) as the value
 // times 10^places (places limited to 0..9), rounded half away from zero on the next digit.
 // *end is always stored: after the fraction digits, the point, or the integer digits. For
 // results 1 and 2 from the digit count the value is not written.
-int parse_fixed(const char* text, const char** end, int32_t places, int32_t* value);
+int32_t parse_fixed(const char* text, const char** end, int32_t places, int32_t* value);

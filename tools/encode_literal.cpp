@@ -80,7 +80,7 @@ Literal parse_line(const std::string& line, const std::string& where) {
     // program hands on a position inside it (the rest of a text after a line feed, say).
     if (n > 1)
         for (unsigned char c : lit.plain)
-            if (c >= 0x80 && c <= 0x9F)
+            if (keystream::is_marker(c))
                 fail(where, lit.name +
                                 ": a text of two or more characters may not hold a byte 0x80..0x9F");
     return lit;
@@ -99,7 +99,7 @@ std::vector<unsigned char> scramble(const std::string& plain) {
         check ^= b;
         out.push_back(b);
     }
-    out[0] = static_cast<unsigned char>(0x80 + (check & 0x1F));
+    out[0] = static_cast<unsigned char>(keystream::kMarkerFirst + (check & keystream::kCheckMask));
     out.push_back(0);
     return out;
 }

@@ -44,34 +44,40 @@ bool is_stack_overflow(const siginfo_t* info, const mcontext_t& m) {
 
 DWORD fpe_code(int si_code) {
     switch (si_code) {
-        case FPE_INTOVF: return 0xC0000095u;
-        case FPE_FLTDIV: return 0xC000008Eu;
-        case FPE_FLTOVF: return 0xC0000091u;
-        case FPE_FLTUND: return 0xC0000093u;
-        case FPE_FLTRES: return 0xC000008Fu;
-        case FPE_FLTINV: return 0xC0000090u;
-        case FPE_FLTSUB: return 0xC000008Cu;
-        default: return 0xC0000094u;
+        case FPE_INTOVF: return EXCEPTION_INT_OVERFLOW;
+        case FPE_FLTDIV: return EXCEPTION_FLT_DIVIDE_BY_ZERO;
+        case FPE_FLTOVF: return EXCEPTION_FLT_OVERFLOW;
+        case FPE_FLTUND: return EXCEPTION_FLT_UNDERFLOW;
+        case FPE_FLTRES: return EXCEPTION_FLT_INEXACT_RESULT;
+        case FPE_FLTINV: return EXCEPTION_FLT_INVALID_OPERATION;
+        case FPE_FLTSUB: return EXCEPTION_ARRAY_BOUNDS_EXCEEDED;
+        default: return EXCEPTION_INT_DIVIDE_BY_ZERO;
     }
 }
 
 DWORD exception_code(int signal, const siginfo_t* info, const mcontext_t& m) {
     switch (signal) {
-        case SIGSEGV: return is_stack_overflow(info, m) ? 0xC00000FDu : 0xC0000005u;
-        case SIGBUS: return info->si_code == BUS_ADRALN ? 0x80000002u : 0xC0000006u;
+        case SIGSEGV:
+            return is_stack_overflow(info, m) ? EXCEPTION_STACK_OVERFLOW
+                                              : EXCEPTION_ACCESS_VIOLATION;
+        case SIGBUS:
+            return info->si_code == BUS_ADRALN ? EXCEPTION_DATATYPE_MISALIGNMENT
+                                               : EXCEPTION_IN_PAGE_ERROR;
         case SIGFPE: return fpe_code(info->si_code);
-        case SIGILL: return info->si_code == ILL_PRVOPC ? 0xC0000096u : 0xC000001Du;
+        case SIGILL:
+            return info->si_code == ILL_PRVOPC ? EXCEPTION_PRIV_INSTRUCTION
+                                               : EXCEPTION_ILLEGAL_INSTRUCTION;
         default: break;
     }
     bool stepped = info->si_code == TRAP_TRACE || info->si_code == TRAP_HWBKPT;
-    return stepped ? 0x80000004u : 0x80000003u;
+    return stepped ? EXCEPTION_SINGLE_STEP : EXCEPTION_BREAKPOINT;
 }
 
 ULONG_PTR access_kind(const mcontext_t& m) {
     uint64_t error = static_cast<uint64_t>(m.gregs[REG_ERR]);
-    if (error & kFaultInstructionFetch) return 8;
-    if (error & kFaultWrite) return 1;
-    return 0;
+    if (error & kFaultInstructionFetch) return EXCEPTION_EXECUTE_FAULT;
+    if (error & kFaultWrite) return EXCEPTION_WRITE_FAULT;
+    return EXCEPTION_READ_FAULT;
 }
 
 // Windows reports a breakpoint at the int3 itself; the kernel leaves RIP after it.

@@ -207,24 +207,29 @@ typedef BY_HANDLE_FILE_INFORMATION* LPBY_HANDLE_FILE_INFORMATION;
 // of the process itself is an exception: such a signal sent by a process (kill, sigqueue,
 // raise: si_code SI_USER, SI_QUEUE, SI_TKILL) takes its default action, unreported.
 //
-//   SIGSEGV within 64 KiB of the stack pointer    0xC00000FD  stack overflow
-//   SIGSEGV otherwise                             0xC0000005  access violation
-//   SIGBUS, BUS_ADRALN                            0x80000002  datatype misalignment
-//   SIGBUS otherwise                              0xC0000006  in-page error
-//   SIGFPE, FPE_INTDIV                            0xC0000094  integer divide by zero
-//   SIGFPE, FPE_INTOVF                            0xC0000095  integer overflow
-//   SIGFPE, FPE_FLTDIV / FLTOVF / FLTUND          0xC000008E / 0xC0000091 / 0xC0000093
-//   SIGFPE, FPE_FLTRES / FLTINV / FLTSUB          0xC000008F / 0xC0000090 / 0xC000008C
-//   SIGILL, ILL_PRVOPC                            0xC0000096  privileged instruction
-//   SIGILL otherwise                              0xC000001D  illegal instruction
-//   SIGTRAP, TRAP_TRACE / TRAP_HWBKPT             0x80000004  single step
-//   SIGTRAP otherwise                             0x80000003  breakpoint
+//   SIGSEGV within 64 KiB of the stack pointer    EXCEPTION_STACK_OVERFLOW
+//   SIGSEGV otherwise                             EXCEPTION_ACCESS_VIOLATION
+//   SIGBUS, BUS_ADRALN                            EXCEPTION_DATATYPE_MISALIGNMENT
+//   SIGBUS otherwise                              EXCEPTION_IN_PAGE_ERROR
+//   SIGFPE, FPE_INTDIV                            EXCEPTION_INT_DIVIDE_BY_ZERO
+//   SIGFPE, FPE_INTOVF                            EXCEPTION_INT_OVERFLOW
+//   SIGFPE, FPE_FLTDIV                            EXCEPTION_FLT_DIVIDE_BY_ZERO
+//   SIGFPE, FPE_FLTOVF                            EXCEPTION_FLT_OVERFLOW
+//   SIGFPE, FPE_FLTUND                            EXCEPTION_FLT_UNDERFLOW
+//   SIGFPE, FPE_FLTRES                            EXCEPTION_FLT_INEXACT_RESULT
+//   SIGFPE, FPE_FLTINV                            EXCEPTION_FLT_INVALID_OPERATION
+//   SIGFPE, FPE_FLTSUB                            EXCEPTION_ARRAY_BOUNDS_EXCEEDED
+//   SIGILL, ILL_PRVOPC                            EXCEPTION_PRIV_INSTRUCTION
+//   SIGILL otherwise                              EXCEPTION_ILLEGAL_INSTRUCTION
+//   SIGTRAP, TRAP_TRACE / TRAP_HWBKPT             EXCEPTION_SINGLE_STEP
+//   SIGTRAP otherwise                             EXCEPTION_BREAKPOINT
 //
 // ExceptionAddress is RIP; after an int3 (SIGTRAP from the kernel) it and Eip are moved back
-// onto the int3, as Windows reports a breakpoint. The access codes 0xC0000005 and 0xC0000006
+// onto the int3, as Windows reports a breakpoint. The access violation and the in-page error
 // (and the stack overflow) carry NumberParameters 2: word 0 the access kind from the
-// page-fault error code of the signal context (bit 4 instruction fetch: 8; else bit 1 write:
-// 1; else read: 0), word 1 the fault address (si_addr); word 2 is 0. Every other word is 0.
+// page-fault error code of the signal context (bit 4 instruction fetch:
+// EXCEPTION_EXECUTE_FAULT; else bit 1 write: EXCEPTION_WRITE_FAULT; else
+// EXCEPTION_READ_FAULT), word 1 the fault address (si_addr); word 2 is 0. Every other word is 0.
 // CONTEXT: the low 32 bits of RIP, RSP, RBP, RAX, RBX, RCX, RDX, RSI, RDI and EFLAGS; SegCs,
 // SegGs and SegFs from the signal context, SegSs when the kernel saved it; SegDs, SegEs, the
 // debug and floating-point areas 0. Only the low 32 bits of an address reach the filter.
@@ -237,6 +242,35 @@ typedef BY_HANDLE_FILE_INFORMATION* LPBY_HANDLE_FILE_INFORMATION;
 inline constexpr int EXCEPTION_MAXIMUM_PARAMETERS = 15;
 inline constexpr LONG EXCEPTION_EXECUTE_HANDLER = 1;
 inline constexpr LONG EXCEPTION_CONTINUE_SEARCH = 0;
+
+// The exception codes an EXCEPTION_RECORD carries, and the access kinds in word 0 of an
+// access violation's or in-page error's ExceptionInformation.
+inline constexpr DWORD EXCEPTION_GUARD_PAGE = 0x80000001u;
+inline constexpr DWORD EXCEPTION_DATATYPE_MISALIGNMENT = 0x80000002u;
+inline constexpr DWORD EXCEPTION_BREAKPOINT = 0x80000003u;
+inline constexpr DWORD EXCEPTION_SINGLE_STEP = 0x80000004u;
+inline constexpr DWORD EXCEPTION_ACCESS_VIOLATION = 0xC0000005u;
+inline constexpr DWORD EXCEPTION_IN_PAGE_ERROR = 0xC0000006u;
+inline constexpr DWORD EXCEPTION_INVALID_HANDLE = 0xC0000008u;
+inline constexpr DWORD EXCEPTION_ILLEGAL_INSTRUCTION = 0xC000001Du;
+inline constexpr DWORD EXCEPTION_NONCONTINUABLE_EXCEPTION = 0xC0000025u;
+inline constexpr DWORD EXCEPTION_INVALID_DISPOSITION = 0xC0000026u;
+inline constexpr DWORD EXCEPTION_ARRAY_BOUNDS_EXCEEDED = 0xC000008Cu;
+inline constexpr DWORD EXCEPTION_FLT_DENORMAL_OPERAND = 0xC000008Du;
+inline constexpr DWORD EXCEPTION_FLT_DIVIDE_BY_ZERO = 0xC000008Eu;
+inline constexpr DWORD EXCEPTION_FLT_INEXACT_RESULT = 0xC000008Fu;
+inline constexpr DWORD EXCEPTION_FLT_INVALID_OPERATION = 0xC0000090u;
+inline constexpr DWORD EXCEPTION_FLT_OVERFLOW = 0xC0000091u;
+inline constexpr DWORD EXCEPTION_FLT_STACK_CHECK = 0xC0000092u;
+inline constexpr DWORD EXCEPTION_FLT_UNDERFLOW = 0xC0000093u;
+inline constexpr DWORD EXCEPTION_INT_DIVIDE_BY_ZERO = 0xC0000094u;
+inline constexpr DWORD EXCEPTION_INT_OVERFLOW = 0xC0000095u;
+inline constexpr DWORD EXCEPTION_PRIV_INSTRUCTION = 0xC0000096u;
+inline constexpr DWORD EXCEPTION_STACK_OVERFLOW = 0xC00000FDu;
+inline constexpr DWORD CONTROL_C_EXIT = 0xC000013Au;
+inline constexpr DWORD EXCEPTION_READ_FAULT = 0;
+inline constexpr DWORD EXCEPTION_WRITE_FAULT = 1;
+inline constexpr DWORD EXCEPTION_EXECUTE_FAULT = 8;
 
 struct EXCEPTION_RECORD {
     DWORD ExceptionCode;

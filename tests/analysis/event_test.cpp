@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "analysis/event.h"
 #include "analysis/tally.h"
+#include "support/texts.h"
 
 namespace {
 
@@ -27,16 +30,18 @@ int32_t parse(const std::string& bytes) {
     return parse_event(line.text, line.length, MarkerHints{line.text, line.text}, &event);
 }
 
-std::string first_name() { return std::string(event.first_name, event.first_name_length); }
-std::string second_name() { return std::string(event.second_name, event.second_name_length); }
+std::string line_name() { return std::string(event.line_name, event.line_name_length); }
+std::string extension_name() {
+    return std::string(event.extension_name, event.extension_name_length);
+}
 
 TEST(ParseEvent, ReadsBothPartiesAndTheDuration) {
     struct Case {
         std::string line;
-        int32_t first_id;
-        std::string first_name;
-        int32_t second_id;
-        std::string second_name;
+        int32_t line_id;
+        std::string line_name;
+        int32_t extension_id;
+        std::string extension_name;
         int64_t duration;
     };
     const Case cases[] = {
@@ -63,10 +68,10 @@ TEST(ParseEvent, ReadsBothPartiesAndTheDuration) {
         SCOPED_TRACE(c.line);
         Line line(c.line);
         ASSERT_EQ(0, parse_event(line.text, line.length, {line.text, line.text}, &event));
-        EXPECT_EQ(c.first_id, event.first_id);
-        EXPECT_EQ(c.first_name, first_name());
-        EXPECT_EQ(c.second_id, event.second_id);
-        EXPECT_EQ(c.second_name, second_name());
+        EXPECT_EQ(c.line_id, event.line_id);
+        EXPECT_EQ(c.line_name, line_name());
+        EXPECT_EQ(c.extension_id, event.extension_id);
+        EXPECT_EQ(c.extension_name, extension_name());
         EXPECT_EQ(c.duration, event.duration);
     }
 }
@@ -105,10 +110,26 @@ TEST(ParseEvent, NamesEachMalformedLineByItsCode) {
     }
 }
 
+// The README explains every code a parse error can print, in a table of its own, and no other.
+TEST(ParseError, EveryCodeHasItsRowInTheReadme) {
+    std::istringstream readme(read_file(LOGTALLY_README));
+    std::string row;
+    while (std::getline(readme, row) && row != "| code | the event line |") {
+    }
+    ASSERT_TRUE(readme) << "no parse error table in " << LOGTALLY_README;
+    std::getline(readme, row);  // the rule under the heading
+    std::set<int32_t> documented;
+    while (std::getline(readme, row) && row.rfind("| ", 0) == 0)
+        documented.insert(std::stoi(row.substr(2)));
+    std::set<int32_t> codes;
+    for (int32_t code = kNoEventMarker; code <= kLastParseError; ++code) codes.insert(code);
+    EXPECT_EQ(codes, documented);
+}
+
 TEST(ParseEvent, NeverReadsPastTheEndOfTheLine) {
     const char after_nul[] = "Call ended: Bob (ext 5\0) [1:00]";
     ASSERT_EQ(0, parse(std::string(after_nul, sizeof after_nul - 1)));
-    EXPECT_EQ(5, event.second_id);
+    EXPECT_EQ(5, event.extension_id);
     EXPECT_EQ(0, event.duration);
     const char first_after_nul[] = "Call ended: ext 1 -> Bob (line 5\0 -> ext 2";
     EXPECT_EQ(5, parse(std::string(first_after_nul, sizeof first_after_nul - 1)));
@@ -117,9 +138,9 @@ TEST(ParseEvent, NeverReadsPastTheEndOfTheLine) {
 TEST(ParseEvent, ResetsEveryFieldForEachLine) {
     ASSERT_EQ(0, parse("Call ended: Ann (line 1) -> Bob (ext 2) [1:00]"));
     ASSERT_EQ(0, parse("Call ended: ext 3"));
-    EXPECT_EQ(0, event.first_id);
-    EXPECT_EQ("", first_name());
-    EXPECT_EQ("", second_name());
+    EXPECT_EQ(0, event.line_id);
+    EXPECT_EQ("", line_name());
+    EXPECT_EQ("", extension_name());
     EXPECT_EQ(0, event.duration);
 }
 

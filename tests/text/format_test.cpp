@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "literals.h"
+#include "text/digits.h"
 #include "text/format.h"
 
 namespace {
