@@ -27,10 +27,17 @@ void format_unsigned(uint32_t low, uint32_t high, char* dst) {
     char* p = scratch + kDigitRoom;
     *--p = 0;
     uint64_t v = join(low, high);
-    do {
+    // 64-bit division is a library call on a 32-bit processor: the digits below 2^32 are
+    // taken with 32-bit arithmetic.
+    while (v > 0xFFFFFFFFu) {
         *--p = static_cast<char>('0' + v % 10);
         v /= 10;
-    } while (v != 0);
+    }
+    uint32_t small = static_cast<uint32_t>(v);
+    do {
+        *--p = static_cast<char>('0' + small % 10);
+        small /= 10;
+    } while (small != 0);
     text_copy(dst, p);
 }
 

@@ -127,17 +127,33 @@ struct Modifier {
     bool point;  // '.': the width so far becomes the decimals' partner
 };
 
-const Modifier kModifiers[] = {
+constexpr Modifier kModifiers[] = {
     {'~', kWide, 0, false},      {',', kGroup, kAlwaysGroup, false},
     {';', kGroup | kAlwaysGroup, 0, false}, {'+', kPlus, 0, false},
     {'.', 0, 0, true},           {'-', kDashZero, 0, false},
     {' ', kBlankZero, 0, false},
 };
 
+// The tables indexed by character, built from them when compiled: a directive is read with one
+// look-up per character instead of a search of the table. 0 is no entry, else 1 + the row.
+template <class Row, int32_t N>
+struct LetterIndex {
+    uint8_t row[128] = {};
+    constexpr explicit LetterIndex(const Row (&rows)[N]) {
+        for (int32_t k = N - 1; k >= 0; --k) row[static_cast<uint8_t>(rows[k].letter)] = k + 1;
+    }
+    int32_t of(char c) const {
+        uint8_t u = static_cast<uint8_t>(c);
+        return u < 128 ? row[u] : 0;
+    }
+};
+
+constexpr LetterIndex<Modifier, sizeof kModifiers / sizeof kModifiers[0]> kModifierIndex{
+    kModifiers};
+
 const Modifier* find_modifier(char c) {
-    for (const Modifier& m : kModifiers)
-        if (m.letter == c) return &m;
-    return nullptr;
+    int32_t k = kModifierIndex.of(c);
+    return k ? &kModifiers[k - 1] : nullptr;
 }
 
 // --- Conversions ---------------------------------------------------------------------------
@@ -154,7 +170,7 @@ struct Conversion {
     int8_t words;      // argument words taken without ~ (~ takes one more)
 };
 
-const Conversion kConversions[] = {
+constexpr Conversion kConversions[] = {
     {'s', Kind::Text, nullptr, false, 1},
     {'i', Kind::Number, format_signed, true, 1},
     {'l', Kind::Number, format_signed, true, 1},
@@ -165,10 +181,12 @@ const Conversion kConversions[] = {
     {'p', Kind::Plural, nullptr, false, 0},
 };
 
+constexpr LetterIndex<Conversion, sizeof kConversions / sizeof kConversions[0]>
+    kConversionIndex{kConversions};
+
 const Conversion* find_conversion(char lower) {
-    for (const Conversion& c : kConversions)
-        if (c.letter == lower) return &c;
-    return nullptr;
+    int32_t k = kConversionIndex.of(lower);
+    return k ? &kConversions[k - 1] : nullptr;
 }
 
 // What a conversion writes, before its fill: head, then `zeros` zero digits, then tail.
