@@ -8,7 +8,6 @@
 
 #include "literals.h"
 #include "text/digits.h"
-#include "text/words.h"
 
 namespace {
 
@@ -341,9 +340,10 @@ void put_field(Out& out, const Field& f, const Settings& s, bool left) {
 // A digit group: its value as a width (a group too large for 32 bits as the largest width).
 const char* read_digit_group(const char* p, Settings& s) {
     s.flags = (*p == '0') ? (s.flags | kZeroFill) : (s.flags & ~kZeroFill);
-    int32_t value = 0;
-    s.width = parse_integer(p, nullptr, &value) == 0 ? value : kHugeWidth;
-    while (is_digit(*p)) ++p;
+    int64_t value = 0;
+    for (; is_digit(*p); ++p)
+        if ((value = value * 10 + (*p - '0')) > kHugeWidth) value = kHugeWidth + int64_t{1};
+    s.width = value > kHugeWidth ? kHugeWidth : value;
     return p;
 }
 
