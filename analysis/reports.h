@@ -9,7 +9,7 @@ inline constexpr int32_t kReportNameSize = 1024 + 32;
 // A duration in tenths of a second as the nearest tenth of a minute, half up, at least 1.
 int64_t report_minutes(int64_t total);
 
-// Writes the combined report (for the second parties, then the first parties: a title, a
+// Writes the combined report (for the called extensions, then the calling lines: a title, a
 // header, one aligned row per counted identifier, a rule and the totals) and the two lists
 // (one tab-separated row per counted identifier: identifier, name, count, minutes), each into
 // a temporary file beside the input. Only when all three are written and closed do they
