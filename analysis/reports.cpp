@@ -5,10 +5,10 @@
 #include "analysis/input.h"
 #include "analysis/tally.h"
 #include "literals.h"
+#include "platform/fatal.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/output.h"
-#include "platform/process.h"
 #include "platform/reasons.h"
 #include "text/text.h"
 

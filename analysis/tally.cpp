@@ -1,7 +1,7 @@
 // Tallies events per identifier and keeps each identifier's last name in the name arena.
 #include "analysis/tally.h"
 
-#include "platform/process.h"
+#include "platform/memory.h"
 #include "text/bytes.h"
 #include "text/text.h"
 

@@ -3,9 +3,9 @@
 #include "platform/files.h"
 
 #include "literals.h"
+#include "platform/fatal.h"
 #include "platform/handles.h"
 #include "platform/output.h"
-#include "platform/process.h"
 #include "platform/reasons.h"
 #include "text/bytes.h"
 #include "text/text.h"

@@ -7,7 +7,7 @@
 
 #include "analysis/reports.h"
 #include "analysis/tally.h"
-#include "platform/process.h"
+#include "platform/memory.h"
 #include "text/limits.h"
 
 namespace {

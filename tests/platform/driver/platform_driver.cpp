@@ -5,6 +5,7 @@
 #include <string>
 
 #include "literals.h"
+#include "platform/fatal.h"
 #include "platform/files.h"
 #include "platform/output.h"
 #include "platform/process.h"
