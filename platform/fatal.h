@@ -1,6 +1,8 @@
 // The fatal exit: a message on standard error, the clean-up the moment needs, exit code 1.
 #pragma once
 
+#include <cstdint>
+
 #include "text/format.h"
 
 // Writes the fatal head, the formatted message (cut at 4095 characters) and the fatal tail to
@@ -14,7 +16,7 @@ void set_fatal_cleanup(void (*cleanup)());
 
 template <class... A>
 [[noreturn]] inline void fatal_error(const char* format, A... args) {
-    format_detail::with_words([&](FormatArgs a) -> int { fatal_error_args(format, a); },
+    format_detail::with_words([&](FormatArgs a) -> int32_t { fatal_error_args(format, a); },
                               args...);
     __builtin_unreachable();
 }
