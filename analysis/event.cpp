@@ -167,15 +167,15 @@ void hold_event(const ParsedEvent& event) {
     // Both names lie in line storage and go to line-sized buffers: whole blocks fit.
     copy_blocks(held.line_name, event.line_name, event.line_name_length);
     copy_blocks(held.extension_name, event.extension_name, event.extension_name_length);
-    prefetch_entry(&first_party_table, held.line_id);
-    prefetch_entry(&second_party_table, held.extension_id);
+    prefetch_entry(&calling_line_table, held.line_id);
+    prefetch_entry(&called_extension_table, held.extension_id);
 }
 
 void tally_oldest() {
     const PendingEvent& event = pending_at(events_tallied++);
-    tally_event(&first_party_table, event.line_id, event.duration, event.line_name,
+    tally_event(&calling_line_table, event.line_id, event.duration, event.line_name,
                 event.line_name_length);
-    tally_event(&second_party_table, event.extension_id, event.duration, event.extension_name,
+    tally_event(&called_extension_table, event.extension_id, event.duration, event.extension_name,
                 event.extension_name_length);
 }
 
@@ -214,8 +214,8 @@ void parse_event_line(const ScanLine& line, MarkerHints hints) {
     hold_event(event);
     if (events_parsed - events_tallied > 1) {
         const PendingEvent& previous = pending_at(events_parsed - 2);
-        prefetch_name(&first_party_table, previous.line_id);
-        prefetch_name(&second_party_table, previous.extension_id);
+        prefetch_name(&calling_line_table, previous.line_id);
+        prefetch_name(&called_extension_table, previous.extension_id);
     }
     if (events_parsed - events_tallied > kEventDelay) tally_oldest();
 }

@@ -149,7 +149,7 @@ void select_input() {
     }
     split_command_line(nullptr, nullptr, arguments_work);
     if (path_from_arguments(arguments_work, input_path) != 0) usage_exit();
-    if (open_file(input_path, 0, &input_handle) != 0) {
+    if (open_file(input_path, kOpenRead, &input_handle) != 0) {
         char reason[kReasonSize];
         print(kCannotOpenFmt, input_path, system_reason(file_error(input_path), reason));
         usage_exit();

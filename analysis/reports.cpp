@@ -5,10 +5,10 @@
 #include "analysis/input.h"
 #include "analysis/tally.h"
 #include "literals.h"
+#include "platform/fatal.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/output.h"
-#include "platform/process.h"
 #include "platform/reasons.h"
 #include "text/text.h"
 
@@ -16,7 +16,7 @@ namespace {
 
 constexpr int32_t kNameColumnMinimum = 5;  // the length of the name column's literals
 constexpr int32_t kReportCount = 3;
-constexpr int32_t kLongestReport = 2;      // the first-party list has the longest pattern
+constexpr int32_t kLongestReport = 2;      // the calling-line list has the longest pattern
 
 typedef void (*ReportContent)(BufferedFile* out);
 
@@ -65,23 +65,23 @@ void write_list(BufferedFile* out, const char* header, const TallyTable& table) 
 }
 
 void summary_content(BufferedFile* out) {
-    write_section(out, kSecondSectionTitleFmt, kSecondHeaderFmt, second_party_table);
-    write_section(out, kFirstSectionTitleFmt, kFirstHeaderFmt, first_party_table);
+    write_section(out, kSecondSectionTitleFmt, kSecondHeaderFmt, called_extension_table);
+    write_section(out, kFirstSectionTitleFmt, kFirstHeaderFmt, calling_line_table);
 }
 
-void second_list_content(BufferedFile* out) {
-    write_list(out, kSecondListHeaderText, second_party_table);
+void called_extension_list_content(BufferedFile* out) {
+    write_list(out, kSecondListHeaderText, called_extension_table);
 }
 
-void first_list_content(BufferedFile* out) {
-    write_list(out, kFirstListHeaderText, first_party_table);
+void calling_line_list_content(BufferedFile* out) {
+    write_list(out, kFirstListHeaderText, calling_line_table);
 }
 
 // In the order they are written, moved into place and announced.
 const Report kReports[kReportCount] = {
     {kSummaryFileNameFmt, summary_content, kWroteSummaryFmt},
-    {kSecondListFileNameFmt, second_list_content, kWroteSecondListFmt},
-    {kFirstListFileNameFmt, first_list_content, kWroteFirstListFmt},
+    {kSecondListFileNameFmt, called_extension_list_content, kWroteSecondListFmt},
+    {kFirstListFileNameFmt, calling_line_list_content, kWroteFirstListFmt},
 };
 
 // Run by fatal_error while the set is still temporary: nothing old has been touched yet.

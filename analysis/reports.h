@@ -3,13 +3,31 @@
 
 #include <cstdint>
 
-// Room of a report file name: the base name, its pattern and the NUL, so it is never cut.
-inline constexpr int32_t kReportNameSize = 1024 + 32;
+#include "literals.h"
+#include "text/limits.h"
+
+// What each file-name pattern adds to the base name: its text without the "%s" the base
+// takes. The temporary name's "%08x%u" becomes the process id's 8 hex digits and the
+// report's one-digit number.
+inline constexpr int32_t kBaseDirective = 2;
+inline constexpr int32_t kSummaryNameExtra = kSummaryFileNameFmtLength - kBaseDirective;
+inline constexpr int32_t kSecondListNameExtra = kSecondListFileNameFmtLength - kBaseDirective;
+inline constexpr int32_t kFirstListNameExtra = kFirstListFileNameFmtLength - kBaseDirective;
+inline constexpr int32_t kTempNameExtra = kTempFileNameFmtLength - kBaseDirective - 6 + 8 + 1;
+
+// Room of a report or temporary file name: the base name (kLineSize - 1 characters at most),
+// the longest pattern's text and the NUL, so no name is ever cut. The calling-line list has
+// the longest report pattern; the temporary name is as long.
+inline constexpr int32_t kReportNameSize = kLineSize + kFirstListNameExtra;
+static_assert(kReportNameSize >= kLineSize + kSummaryNameExtra &&
+                  kReportNameSize >= kLineSize + kSecondListNameExtra &&
+                  kReportNameSize >= kLineSize + kTempNameExtra,
+              "a report or temporary file name would not fit kReportNameSize");
 
 // A duration in tenths of a second as the nearest tenth of a minute, half up, at least 1.
 int64_t report_minutes(int64_t total);
 
-// Writes the combined report (for the second parties, then the first parties: a title, a
+// Writes the combined report (for the called extensions, then the calling lines: a title, a
 // header, one aligned row per counted identifier, a rule and the totals) and the two lists
 // (one tab-separated row per counted identifier: identifier, name, count, minutes), each into
 // a temporary file beside the input. Only when all three are written and closed do they

@@ -1,12 +1,12 @@
 // Tallies events per identifier and keeps each identifier's last name in the name arena.
 #include "analysis/tally.h"
 
-#include "platform/process.h"
+#include "platform/memory.h"
 #include "text/bytes.h"
 #include "text/text.h"
 
-TallyTable first_party_table;
-TallyTable second_party_table;
+TallyTable calling_line_table;
+TallyTable called_extension_table;
 NameArena name_arena;
 
 namespace {
@@ -37,7 +37,7 @@ NameCell* cell_of(const char* name) {
     return reinterpret_cast<NameCell*>(const_cast<char*>(name) - kCellSize);
 }
 
-TallyTable* const kTables[] = {&first_party_table, &second_party_table};
+TallyTable* const kTables[] = {&calling_line_table, &called_extension_table};
 
 bool in_arena(const char* name) { return name && name != empty_name.text; }
 

@@ -24,11 +24,11 @@ struct TallyTable {
     int32_t longest_name;
 };
 
-// The two roles a number plays in an event: its first party is the calling line, its second
-// party the called extension. first_party_table counts the calling lines, second_party_table
-// the called extensions.
-extern TallyTable first_party_table;
-extern TallyTable second_party_table;
+// The two roles a number plays in an event: its first party is the calling line, its
+// second party the called extension. calling_line_table counts the calling lines,
+// called_extension_table the called extensions.
+extern TallyTable calling_line_table;
+extern TallyTable called_extension_table;
 
 // The name arena: the region names are copied into, its next free byte and its end. All are
 // null until name_arena_init. Each copy keeps its room, so that a later name that fits

@@ -1,4 +1,5 @@
-# The logtally executable: the runtime-free start-up on Windows, the stand-in's main natively.
+# The logtally executable from its process entry in app/: the runtime-free start-up on
+# Windows, a main that hands the arguments to the stand-in natively.
 if(WIN32)
   # Version information and manifest, from the project's version and the LICENSE's
   # copyright line. Resources add no imports.
@@ -8,7 +9,7 @@ if(WIN32)
   configure_file(${CMAKE_SOURCE_DIR}/resources/logtally.rc.in ${GEN_DIR}/logtally.rc @ONLY)
   set_source_files_properties(${GEN_DIR}/logtally.rc PROPERTIES OBJECT_DEPENDS
                               ${LOGTALLY_MANIFEST})
-  add_executable(logtally platform/start_win32.cpp ${GEN_DIR}/logtally.rc)
+  add_executable(logtally app/start_win32.cpp ${GEN_DIR}/logtally.rc)
   # The start-up object also supplies the memory routines the compiler may call; the product
   # flags keep GCC from turning their loops back into calls of themselves.
   target_compile_options(logtally PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${PRODUCT_FLAGS}>")
@@ -17,7 +18,7 @@ if(WIN32)
                       -Wl,--entry=_logtally_start -Wl,--large-address-aware)
   target_link_libraries(logtally PRIVATE logtally_core kernel32 user32 gcc)
 else()
-  add_executable(logtally platform/standin/start_posix.cpp)
+  add_executable(logtally app/start_posix.cpp)
   target_compile_options(logtally PRIVATE ${PRODUCT_FLAGS})
   target_link_libraries(logtally PRIVATE logtally_core)
 endif()

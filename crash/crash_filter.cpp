@@ -48,7 +48,7 @@ void pause_for_reader() { Sleep(crash_options.sleep_ms); }
 // The file gets the report alone; standard error learns whether it was written.
 void copy_report_to_file(const char* name, const CrashValues& values) {
     HANDLE file;
-    if (create_file(name, 0, &file) != 0) {
+    if (create_file(name, kNoExtraAccess, &file) != 0) {
         crash_print(std_error, kCrashFileFailedFmt, TextArg(name));
         return;
     }

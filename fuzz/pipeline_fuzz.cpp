@@ -260,7 +260,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The names in use are at most the input's bytes: the arena never grows past its first
     // region however many inputs renamed the same entries.
     if (name_arena_size() > kArenaRegionSize) abort();
-    check_and_clear(&first_party_table, callers);
-    check_and_clear(&second_party_table, called);
+    check_and_clear(&calling_line_table, callers);
+    check_and_clear(&called_extension_table, called);
     return 0;
 }

@@ -3,9 +3,9 @@
 #include "platform/files.h"
 
 #include "literals.h"
+#include "platform/fatal.h"
 #include "platform/handles.h"
 #include "platform/output.h"
-#include "platform/process.h"
 #include "platform/reasons.h"
 #include "text/bytes.h"
 #include "text/text.h"
@@ -17,9 +17,9 @@ namespace {
 
 DWORD access_rights(uint32_t mode) {
     switch (mode) {
-        case 0: return GENERIC_READ;
-        case 1: return GENERIC_WRITE;
-        case 2: return GENERIC_READ | GENERIC_WRITE;
+        case kOpenRead: return GENERIC_READ;
+        case kOpenWrite: return GENERIC_WRITE;
+        case kOpenReadWrite: return GENERIC_READ | GENERIC_WRITE;
         default: return mode;
     }
 }

@@ -31,7 +31,15 @@ struct LineView {
     int32_t cut;     // 1 when the line had more characters than fit: they come as the next line
 };
 
-// Opens an existing file for mode 0 read, 1 write, 2 both (other values: access mask as is),
+// The modes of open_file; any other value is an access mask, taken as it stands.
+inline constexpr uint32_t kOpenRead = 0;
+inline constexpr uint32_t kOpenWrite = 1;
+inline constexpr uint32_t kOpenReadWrite = 2;
+
+// The extra access of create_file when reading and writing are all the caller needs.
+inline constexpr uint32_t kNoExtraAccess = 0;
+
+// Opens an existing file for mode kOpenRead, kOpenWrite or kOpenReadWrite (or an access mask),
 // exclusively. Returns 0, or 1 with INVALID_HANDLE_VALUE in *handle_out and the system's
 // error left for file_error (platform/reasons.h); prints nothing.
 int32_t open_file(const char* name, uint32_t mode, HANDLE* handle_out);

@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr int kSlotCount = 100;
+constexpr int32_t kSlotCount = 100;
 
 struct HandleSlot {
     HANDLE handle;  // 0: the slot is free
@@ -18,7 +18,7 @@ HandleSlot slots[kSlotCount];
 
 void register_handle_name(HANDLE handle, const char* name) {
     decode_literal(name);
-    for (int i = kSlotCount - 1; i >= 0; --i) {
+    for (int32_t i = kSlotCount - 1; i >= 0; --i) {
         if (slots[i].handle != 0) continue;
         slots[i].handle = handle;
         text_copy_n(slots[i].name, name, kHandleNameMax);
@@ -29,7 +29,7 @@ void register_handle_name(HANDLE handle, const char* name) {
 // The slot nearest the first is the most recent, so its name is the one left in out.
 void handle_name(HANDLE handle, char* out) {
     out[0] = 0;
-    for (int i = kSlotCount - 1; i >= 0; --i) {
+    for (int32_t i = kSlotCount - 1; i >= 0; --i) {
         if (slots[i].handle == handle) text_copy(out, slots[i].name);
     }
 }

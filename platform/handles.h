@@ -1,12 +1,14 @@
 // The handle registry: a name for every handle the program set up, opened, created or closed.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/win_api.h"
 
 // Longest name stored for a handle, without its NUL; callers of handle_name give
 // kHandleNameSize bytes.
-inline constexpr int kHandleNameMax = 261;
-inline constexpr int kHandleNameSize = kHandleNameMax + 1;
+inline constexpr int32_t kHandleNameMax = 261;
+inline constexpr int32_t kHandleNameSize = kHandleNameMax + 1;
 
 // Records name (decoded first, cut to 261 characters) for handle in the next free of the 100
 // slots; when all are taken the registration is dropped silently.

@@ -3,8 +3,8 @@
 #include "platform/output.h"
 
 #include "literals.h"
+#include "platform/fatal.h"  // both ways: a short write is fatal, the fatal message is written
 #include "platform/handles.h"
-#include "platform/process.h"
 #include "platform/reasons.h"
 #include "text/text.h"
 

@@ -145,22 +145,22 @@ TEST(ParseEvent, ResetsEveryFieldForEachLine) {
 }
 
 TEST(ParseEventLine, TalliesTheCallerAndTheCalledPartyWithOneDuration) {
-    std::memset(&first_party_table, 0, sizeof first_party_table);
-    std::memset(&second_party_table, 0, sizeof second_party_table);
+    std::memset(&calling_line_table, 0, sizeof calling_line_table);
+    std::memset(&called_extension_table, 0, sizeof called_extension_table);
     Line first("Call ended:  Ann (line 7) -> Bob  (ext 202) [0:30]");
     parse_event_line(ScanLine{first.text, first.text, first.length, 1}, {first.text, first.text});
     Line second("Call ended: ext 202 [1.5s]");
     parse_event_line(ScanLine{second.text, second.text, second.length, 2},
                      {second.text, second.text});
     flush_events();
-    EXPECT_EQ(1, first_party_table.entry[6].count);
-    EXPECT_EQ(300, first_party_table.entry[6].total);
-    EXPECT_STREQ("Ann", first_party_table.entry[6].name);
-    EXPECT_EQ(2, second_party_table.entry[201].count);
-    EXPECT_EQ(315, second_party_table.entry[201].total);
-    EXPECT_STREQ("Bob", second_party_table.entry[201].name);
-    EXPECT_EQ(3, first_party_table.longest_name);
-    EXPECT_EQ(3, second_party_table.longest_name);
+    EXPECT_EQ(1, calling_line_table.entry[6].count);
+    EXPECT_EQ(300, calling_line_table.entry[6].total);
+    EXPECT_STREQ("Ann", calling_line_table.entry[6].name);
+    EXPECT_EQ(2, called_extension_table.entry[201].count);
+    EXPECT_EQ(315, called_extension_table.entry[201].total);
+    EXPECT_STREQ("Bob", called_extension_table.entry[201].name);
+    EXPECT_EQ(3, calling_line_table.longest_name);
+    EXPECT_EQ(3, called_extension_table.longest_name);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 #include "analysis/reports.h"
 #include "analysis/tally.h"
-#include "platform/process.h"
+#include "platform/memory.h"
 #include "text/limits.h"
 
 namespace {
@@ -15,14 +15,14 @@ namespace {
 class Tally : public testing::Test {
   protected:
     void SetUp() override {
-        std::memset(&first_party_table, 0, sizeof first_party_table);
-        std::memset(&second_party_table, 0, sizeof second_party_table);
+        std::memset(&calling_line_table, 0, sizeof calling_line_table);
+        std::memset(&called_extension_table, 0, sizeof called_extension_table);
         name_arena_init();
         arena_start = name_arena.next;
     }
 
     void offer(int32_t identifier, const std::string& name, int64_t duration = 10,
-               TallyTable* table = &first_party_table) {
+               TallyTable* table = &calling_line_table) {
         // In storage like a line's, which the tally may read in whole blocks.
         char text[kLineBufferSize] = {};
         name.copy(text, kLineSize - 1);
@@ -30,7 +30,7 @@ class Tally : public testing::Test {
     }
 
     const TallyEntry& entry(int32_t identifier) {
-        return first_party_table.entry[identifier - 1];
+        return calling_line_table.entry[identifier - 1];
     }
 
     int64_t arena_used() { return name_arena.next - arena_start; }
@@ -43,7 +43,7 @@ TEST_F(Tally, IgnoresIdentifiersOutsideTheTable) {
         SCOPED_TRACE(identifier);
         offer(identifier, "  a forty-character name, never counted ");
     }
-    EXPECT_EQ(0, first_party_table.longest_name);
+    EXPECT_EQ(0, calling_line_table.longest_name);
     EXPECT_EQ(0, arena_used());
     offer(65535, "Max");
     EXPECT_EQ(1, entry(65535).count);
@@ -82,11 +82,11 @@ TEST_F(Tally, LongestNameCountsEveryTrimmedNameOfAValidIdentifier) {
     const std::string forty(40, 'n');
     offer(3, forty);
     offer(3, "  " + forty + "  ");
-    EXPECT_EQ(40, first_party_table.longest_name);
+    EXPECT_EQ(40, calling_line_table.longest_name);
     offer(4, "short");
-    EXPECT_EQ(40, first_party_table.longest_name);
+    EXPECT_EQ(40, calling_line_table.longest_name);
     offer(4, std::string(1023, 'x'));
-    EXPECT_EQ(1023, first_party_table.longest_name);
+    EXPECT_EQ(1023, calling_line_table.longest_name);
 }
 
 TEST_F(Tally, TotalsHoldAtTheLimitsInsteadOfWrapping) {
@@ -131,14 +131,14 @@ TEST_F(Tally, RenamingEveryIdentifierOfBothRolesInTurnKeepsOnlyTheNamesHeld) {
     for (int32_t round = 0; round < 3; ++round)
         for (int32_t id = 1; id <= kTallySize; ++id) {
             std::string stem(8 << round, 'n');
-            offer(id, numbered(stem.c_str(), id, 5), 1, &first_party_table);
-            offer(id, numbered(stem.c_str(), id + round, 5), 1, &second_party_table);
+            offer(id, numbered(stem.c_str(), id, 5), 1, &calling_line_table);
+            offer(id, numbered(stem.c_str(), id + round, 5), 1, &called_extension_table);
         }
     std::string last(32, 'n');
     for (int32_t id : {1, 2, 4711, kTallySize}) {
         SCOPED_TRACE(id);
         EXPECT_EQ(numbered(last.c_str(), id, 5), entry(id).name);
-        EXPECT_EQ(numbered(last.c_str(), id + 2, 5), second_party_table.entry[id - 1].name);
+        EXPECT_EQ(numbered(last.c_str(), id + 2, 5), called_extension_table.entry[id - 1].name);
         EXPECT_EQ(3, entry(id).count);
     }
     EXPECT_LE(name_arena_size(), arena_bound(2 * kTallySize, 37));

@@ -34,7 +34,7 @@ struct Written {
 Written report_of(const CrashValues& values) {
     const char* name = "crash_report_test.txt";
     HANDLE file;
-    if (create_file(name, 0, &file) != 0) return {-1, ""};
+    if (create_file(name, kNoExtraAccess, &file) != 0) return {-1, ""};
     int32_t status = write_crash_report(file, values);
     close_file(file);
     return {status, read_file(name)};

@@ -1,8 +1,8 @@
 // The reference's line reader: 64 KiB ReadFile requests, one byte at a time into the line.
 #include "literals.h"
+#include "platform/fatal.h"
 #include "platform/handles.h"
 #include "platform/output.h"
-#include "platform/process.h"
 #include "platform/reasons.h"
 #include "tests/oracle/oracle.h"
 

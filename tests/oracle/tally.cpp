@@ -1,5 +1,5 @@
 // The reference's tally tables and its append-only name arena.
-#include "platform/process.h"
+#include "platform/memory.h"
 #include "tests/oracle/oracle.h"
 
 namespace oracle {

@@ -92,7 +92,7 @@ constexpr int32_t kRowsInBuffer = 655;
 void write_rows_to_read_only(const char* name) {
     init_console();
     HANDLE handle;
-    if (open_file(name, 0, &handle) != 0) process_exit(3);
+    if (open_file(name, kOpenRead, &handle) != 0) process_exit(3);
     static BufferedFile out;
     buffered_init(&out, handle);
     std::string row(98, 'r');

@@ -40,9 +40,9 @@ TEST(OpeningFiles, ModesGiveTheirAccess) {
     struct Row {
         uint32_t mode;
         bool reads, writes;
-    } rows[] = {{0, true, false},
-                {1, false, true},
-                {2, true, true},
+    } rows[] = {{kOpenRead, true, false},
+                {kOpenWrite, false, true},
+                {kOpenReadWrite, true, true},
                 {GENERIC_READ, true, false},
                 {GENERIC_READ | GENERIC_WRITE, true, true}};
     for (const Row& row : rows) {
@@ -59,7 +59,7 @@ TEST(OpeningFiles, ModesGiveTheirAccess) {
 TEST(OpeningFiles, RegistersTheNameGiven) {
     ScratchFile file("open-name", "data");
     HANDLE handle;
-    ASSERT_EQ(open_file(file.name(), 0, &handle), 0);
+    ASSERT_EQ(open_file(file.name(), kOpenRead, &handle), 0);
     EXPECT_NE(handle, nullptr);
     EXPECT_EQ(name_of(handle), file.name());
     close_file(handle);
@@ -70,7 +70,7 @@ TEST(OpeningFiles, FailsQuietlyOnWhatCannotBeOpened) {
     for (const char* name : {missing.name(), ".", ""}) {
         SCOPED_TRACE(name);
         HANDLE handle = nullptr;
-        EXPECT_EQ(open_file(name, 0, &handle), 1);
+        EXPECT_EQ(open_file(name, kOpenRead, &handle), 1);
         EXPECT_EQ(handle, INVALID_HANDLE_VALUE);
     }
     EXPECT_EQ(name_of(INVALID_HANDLE_VALUE), "");
@@ -79,17 +79,17 @@ TEST(OpeningFiles, FailsQuietlyOnWhatCannotBeOpened) {
 TEST(OpeningFiles, FailsWhileAnotherHolderKeepsTheFileOpen) {
     ScratchFile file("open-held", "data");
     HANDLE holder, second;
-    ASSERT_EQ(create_file(file.name(), 0, &holder), 0);
-    EXPECT_EQ(open_file(file.name(), 0, &second), 1);
-    EXPECT_EQ(open_file(file.name(), 2, &second), 1);
+    ASSERT_EQ(create_file(file.name(), kNoExtraAccess, &holder), 0);
+    EXPECT_EQ(open_file(file.name(), kOpenRead, &second), 1);
+    EXPECT_EQ(open_file(file.name(), kOpenReadWrite, &second), 1);
     create_fails_hard = 0;
-    EXPECT_EQ(create_file(file.name(), 0, &second), 1);
+    EXPECT_EQ(create_file(file.name(), kNoExtraAccess, &second), 1);
     create_fails_hard = 1;
     EXPECT_EQ(run_driver({"open", file.name()}, Sink::kFile, Sink::kFile).exit_code, 2);
     write_text(holder, "kept");
     close_file(holder);
     EXPECT_EQ(file.read(), "kept");
-    ASSERT_EQ(open_file(file.name(), 0, &second), 0);
+    ASSERT_EQ(open_file(file.name(), kOpenRead, &second), 0);
     EXPECT_EQ(run_driver({"open", file.name()}, Sink::kFile, Sink::kFile).exit_code, 2);
     close_file(second);
     EXPECT_EQ(run_driver({"open", file.name()}, Sink::kFile, Sink::kFile).exit_code, 0);
@@ -98,7 +98,7 @@ TEST(OpeningFiles, FailsWhileAnotherHolderKeepsTheFileOpen) {
 TEST(CreatingFiles, TruncatesAndOpensForReadingAndWriting) {
     ScratchFile file("create-truncate", "old content");
     HANDLE handle;
-    ASSERT_EQ(create_file(file.name(), 0, &handle), 0);
+    ASSERT_EQ(create_file(file.name(), kNoExtraAccess, &handle), 0);
     EXPECT_EQ(name_of(handle), file.name());
     EXPECT_EQ(file.read(), "");
     EXPECT_TRUE(can_write(handle));
@@ -109,12 +109,12 @@ TEST(CreatingFiles, TruncatesAndOpensForReadingAndWriting) {
 TEST(ClosingFiles, RegistersTheHandleAsClosed) {
     ScratchFile first("close-first"), second("close-second");
     HANDLE handle, next;
-    ASSERT_EQ(create_file(first.name(), 0, &handle), 0);
+    ASSERT_EQ(create_file(first.name(), kNoExtraAccess, &handle), 0);
     EXPECT_EQ(close_file(handle), 0);
     EXPECT_EQ(name_of(handle), plain(kClosedNameText));
     EXPECT_EQ(close_file(handle), 1);
     EXPECT_EQ(name_of(handle), plain(kClosedNameText));
-    ASSERT_EQ(create_file(second.name(), 0, &next), 0);
+    ASSERT_EQ(create_file(second.name(), kNoExtraAccess, &next), 0);
     EXPECT_EQ(name_of(next), second.name());
     close_file(next);
 }
@@ -122,7 +122,7 @@ TEST(ClosingFiles, RegistersTheHandleAsClosed) {
 void create_in_missing_folder(const char* name) {
     init_console();
     HANDLE handle;
-    create_file(name, 0, &handle);
+    create_file(name, kNoExtraAccess, &handle);
     process_exit(0);
 }
 
@@ -141,7 +141,7 @@ void create_after_the_switch_is_cleared() {
     init_console();
     create_fails_hard = 0;
     HANDLE handle;
-    int32_t status = create_file(kUncreatable, 0, &handle);
+    int32_t status = create_file(kUncreatable, kNoExtraAccess, &handle);
     process_exit(status == 1 && handle == INVALID_HANDLE_VALUE ? 0 : 2);
 }
 
@@ -155,7 +155,7 @@ void read_write_only_file(const char* name, bool switch_cleared) {
     init_console();
     if (switch_cleared) read_fails_hard = 0;
     HANDLE handle;
-    if (open_file(name, 1, &handle) != 0) process_exit(3);
+    if (open_file(name, kOpenWrite, &handle) != 0) process_exit(3);
     char byte;
     int32_t first = read_raw(handle, &byte, 1);
     int32_t second = read_raw(handle, &byte, 1);

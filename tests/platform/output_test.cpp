@@ -137,7 +137,7 @@ const char kShortData[] = "abc";
 void write_to_read_only(const char* name) {
     init_console();
     HANDLE handle;
-    open_file(name, 0, &handle);
+    open_file(name, kOpenRead, &handle);
     write_text(handle, kShortData);
     process_exit(0);
 }

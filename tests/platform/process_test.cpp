@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "literals.h"
+#include "platform/fatal.h"
 #include "platform/hooks.h"
+#include "platform/memory.h"
 #include "platform/output.h"
 #include "platform_support.h"
 

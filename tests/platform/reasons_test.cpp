@@ -71,7 +71,7 @@ TEST(Reasons, AFailedOpenTellsWhatWasWrong) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         HANDLE handle;
-        ASSERT_EQ(open_file(c.name, 0, &handle), 1);
+        ASSERT_EQ(open_file(c.name, kOpenRead, &handle), 1);
         EXPECT_EQ(file_error(c.name), c.expected);
     }
 }
@@ -79,9 +79,9 @@ TEST(Reasons, AFailedOpenTellsWhatWasWrong) {
 TEST(Reasons, AFileHeldExclusivelyIsInUse) {
     ScratchFile file("reason-held", "x");
     HANDLE holder;
-    ASSERT_EQ(open_file(file.name(), 0, &holder), 0);
+    ASSERT_EQ(open_file(file.name(), kOpenRead, &holder), 0);
     HANDLE second;
-    EXPECT_EQ(open_file(file.name(), 0, &second), 1);
+    EXPECT_EQ(open_file(file.name(), kOpenRead, &second), 1);
     EXPECT_EQ(file_error(file.name()), 32u);
     close_file(holder);
 }

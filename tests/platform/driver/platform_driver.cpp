@@ -5,6 +5,7 @@
 #include <string>
 
 #include "literals.h"
+#include "platform/fatal.h"
 #include "platform/files.h"
 #include "platform/output.h"
 #include "platform/process.h"
@@ -40,11 +41,11 @@ std::string letters(int length) {
         write_raw(nullptr, text.c_str(), 3);
     } else if (std::strcmp(command, "open") == 0 && argument) {
         HANDLE handle;
-        process_exit(open_file(argument, 0, &handle) == 0 ? 0 : 2);
+        process_exit(open_file(argument, kOpenRead, &handle) == 0 ? 0 : 2);
     } else if (std::strcmp(command, "hold") == 0 && argument) {
         // Keeps the file open (exclusively, as open_file does) until standard input ends.
         HANDLE handle;
-        if (open_file(argument, 0, &handle) != 0) process_exit(2);
+        if (open_file(argument, kOpenRead, &handle) != 0) process_exit(2);
         print("held\n");
         char byte;
         while (read_raw(std_input, &byte, 1) == 1) {
