@@ -53,10 +53,9 @@ constexpr PartyForm kCalledExtension{kSecondIdIntro, kSecondIdIntroLength, kSeco
 
 // Reads one party into *id and its name, given where its intro first stands after the cursor
 // (null: nowhere). Returns the cursor after the party, or null with *code set.
-inline const char* parse_party(const Span& span, const char* cursor, const char* intro,
-                        const PartyForm& form, int32_t* id, const char** name,
-                        int32_t* name_length, ParseError* code) {
-    (void)span;
+inline const char* parse_party(const char* cursor, const char* intro, const PartyForm& form,
+                               int32_t* id, const char** name, int32_t* name_length,
+                               ParseError* code) {
     const char* end = nullptr;
     if (intro) {
         *name = cursor;
@@ -190,7 +189,7 @@ ParseError parse_event(const char* line, int32_t length, MarkerHints hints, Pars
     ParseError code = kParsed;
     const char* intro = nullptr;
     if (calling_line_ahead(span, cursor, &intro)) {
-        cursor = parse_party(span, cursor, intro, kCallingLine, &event->line_id,
+        cursor = parse_party(cursor, intro, kCallingLine, &event->line_id,
                              &event->line_name, &event->line_name_length, &code);
         if (!cursor) return code;
         if (!starts_with(cursor, kPartySeparator, kPartySeparatorLength))
@@ -198,7 +197,7 @@ ParseError parse_event(const char* line, int32_t length, MarkerHints hints, Pars
         cursor += kPartySeparatorLength;
     }
     intro = find(span, cursor, kSecondIdIntro, kSecondIdIntroLength);
-    cursor = parse_party(span, cursor, intro, kCalledExtension, &event->extension_id,
+    cursor = parse_party(cursor, intro, kCalledExtension, &event->extension_id,
                          &event->extension_name, &event->extension_name_length, &code);
     if (!cursor) return code;
     return parse_duration(span, cursor, &event->duration);

@@ -139,8 +139,8 @@ uint32_t matching_heads(const KeywordIndex& index, const char* p) {
 }
 
 // Records at p every keyword that starts there, unless found before.
-[[gnu::always_inline]] inline void match_keywords(const KeywordIndex& index, const char* p, const char* end,
-                    Findings* found) {
+[[gnu::always_inline]] inline void match_keywords(const KeywordIndex& index, const char* p,
+                                                  const char* end, Findings* found) {
     for (uint32_t bits = matching_heads(index, p); bits; bits &= bits - 1) {
         int32_t k = __builtin_ctz(bits);
         const Keyword& keyword = kKeywords[k];

@@ -164,62 +164,54 @@ inline void copy_blocks(char* dst, const char* src, int32_t n) {
                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
 }
 
-// First position of the m bytes of needle (m at least 2) in t[0..n), or null. Candidates are
-// the positions where the needle's first two bytes stand; only they are compared in full.
-// Inline, so that a needle of known length is compared without a loop.
-inline const char* find_bytes(const char* t, int32_t n, const char* needle, int32_t m) {
-    int32_t starts = n - m + 1;  // positions where the needle still fits
-    __m128i first = _mm_set1_epi8(needle[0]);
-    __m128i second = _mm_set1_epi8(needle[1]);
-    for (int32_t i = 0; i < starts; i += 16) {
-        __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
-        __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + 1));
-        uint32_t bits = static_cast<uint32_t>(_mm_movemask_epi8(
-            _mm_and_si128(_mm_cmpeq_epi8(here, first), _mm_cmpeq_epi8(next, second))));
-        if (starts - i < 16) bits &= in_range_bits(starts - i);
-        for (; bits; bits &= bits - 1) {
-            const char* p = t + i + __builtin_ctz(bits);
-            if (same_bytes(p + 2, needle + 2, m - 2)) return p;
-        }
-    }
-    return nullptr;
-}
-
-// The first positions of two needles (each at least two bytes) in t[0..n), found in one pass
-// that ends once both are found: *at_a and *at_b, null where a needle is absent.
+// A needle of at least two bytes, searched for by its first two.
 struct Needle {
     const char* bytes;
     int32_t length;
 };
+
+// Bit k set when the needle's first two bytes stand at t + k (k below 16).
+inline uint32_t needle_starts(const char* t, __m128i first, __m128i second) {
+    __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t));
+    __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + 1));
+    return static_cast<uint32_t>(_mm_movemask_epi8(
+        _mm_and_si128(_mm_cmpeq_epi8(here, first), _mm_cmpeq_epi8(next, second))));
+}
+
+// The first of the candidates bits (bit k: position i + k of t) where the whole needle stands
+// inside t[0..n), or null.
+inline const char* first_whole(const char* t, int32_t n, int32_t i, uint32_t bits,
+                               Needle needle) {
+    for (; bits; bits &= bits - 1) {
+        int32_t at = i + __builtin_ctz(bits);
+        if (at + needle.length > n) return nullptr;
+        if (same_bytes(t + at + 2, needle.bytes + 2, needle.length - 2)) return t + at;
+    }
+    return nullptr;
+}
+
+// First position of the m bytes of needle (m at least 2) in t[0..n), or null. Candidates are
+// the positions where the needle's first two bytes stand; only they are compared in full.
+// Inline, so that a needle of known length is compared without a loop.
+inline const char* find_bytes(const char* t, int32_t n, const char* needle, int32_t m) {
+    __m128i first = _mm_set1_epi8(needle[0]);
+    __m128i second = _mm_set1_epi8(needle[1]);
+    for (int32_t i = 0; i + m <= n; i += 16)
+        if (const char* p = first_whole(t, n, i, needle_starts(t + i, first, second),
+                                        Needle{needle, m}))
+            return p;
+    return nullptr;
+}
+
+// The first positions of two needles in t[0..n), found in one pass that ends once both are
+// found: *at_a and *at_b, null where a needle is absent.
 inline void find_both(const char* t, int32_t n, Needle a, Needle b, const char** at_a,
                       const char** at_b) {
     *at_a = *at_b = nullptr;
     __m128i a0 = _mm_set1_epi8(a.bytes[0]), a1 = _mm_set1_epi8(a.bytes[1]);
     __m128i b0 = _mm_set1_epi8(b.bytes[0]), b1 = _mm_set1_epi8(b.bytes[1]);
     for (int32_t i = 0; i < n && !(*at_a && *at_b); i += 16) {
-        __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
-        __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + 1));
-        uint32_t bits_a = static_cast<uint32_t>(_mm_movemask_epi8(
-            _mm_and_si128(_mm_cmpeq_epi8(here, a0), _mm_cmpeq_epi8(next, a1))));
-        uint32_t bits_b = static_cast<uint32_t>(_mm_movemask_epi8(
-            _mm_and_si128(_mm_cmpeq_epi8(here, b0), _mm_cmpeq_epi8(next, b1))));
-        if (*at_a) bits_a = 0;
-        if (*at_b) bits_b = 0;
-        for (; bits_a; bits_a &= bits_a - 1) {
-            int32_t at = i + __builtin_ctz(bits_a);
-            if (at + a.length > n) break;
-            if (same_bytes(t + at + 2, a.bytes + 2, a.length - 2)) {
-                *at_a = t + at;
-                break;
-            }
-        }
-        for (; bits_b; bits_b &= bits_b - 1) {
-            int32_t at = i + __builtin_ctz(bits_b);
-            if (at + b.length > n) break;
-            if (same_bytes(t + at + 2, b.bytes + 2, b.length - 2)) {
-                *at_b = t + at;
-                break;
-            }
-        }
+        if (!*at_a) *at_a = first_whole(t, n, i, needle_starts(t + i, a0, a1), a);
+        if (!*at_b) *at_b = first_whole(t, n, i, needle_starts(t + i, b0, b1), b);
     }
 }

@@ -91,7 +91,8 @@ namespace {
 // disturb the bytes after it, which are not counted.
 int32_t leading_digits(uint64_t word) {
     constexpr uint64_t kHigh = 0xF0F0F0F0F0F0F0F0u, kThrees = 0x3030303030303030u;
-    uint64_t stray = ((word & kHigh) ^ kThrees) | (((word + 0x0606060606060606u) & kHigh) ^ kThrees);
+    constexpr uint64_t kSixes = 0x0606060606060606u;
+    uint64_t stray = ((word & kHigh) ^ kThrees) | (((word + kSixes) & kHigh) ^ kThrees);
     return stray ? __builtin_ctzll(stray) / 8 : 8;
 }
 
