@@ -103,7 +103,7 @@ ParseError parse_duration(const Span& span, const char* cursor, int64_t* duratio
         return kParsed;
     }
     int32_t tenths = 0;
-    if (parse_fixed(bracket + 1, &end, 1, &tenths) != 0 || *end != 's') return kBadTenths;
+    if (parse_fixed_in_line(bracket + 1, &end, 1, &tenths) != 0 || *end != 's') return kBadTenths;
     *duration = tenths;
     return kParsed;
 }

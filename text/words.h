@@ -41,3 +41,8 @@ int32_t parse_integer_in_line(const char* text, const char** end, int32_t* value
 // *end is always stored: after the fraction digits, the point, or the integer digits. For
 // results 1 and 2 from the digit count the value is not written.
 int32_t parse_fixed(const char* text, const char** end, int32_t places, int32_t* value);
+
+// parse_fixed for a text in line storage (eight readable bytes from any position up to its
+// NUL, and past a '.' before it): the same result, *end and value; one to seven whole digits
+// with one place are read eight bytes at a time.
+int32_t parse_fixed_in_line(const char* text, const char** end, int32_t places, int32_t* value);

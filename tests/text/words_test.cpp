@@ -108,6 +108,10 @@ TEST(ParseFixed, ScalesAndRoundsHalfAwayFromZero) {
         {digits80.c_str(), 1, 0, 70, 80}, {digits81.c_str(), 1, 1, 99, 81},
         {"214748364.7", 1, 0, 2147483647, 11}, {"214748364.75", 1, 1, 99, 12},
         {"-214748364.85", 1, 1, 99, 13}, {"  3.14159s", 1, 0, 31, 9},
+        // Around the eight-byte reading of the line-storage form: seven and eight digits on
+        // either side of the point.
+        {"9999999.95", 1, 0, 100000000, 10}, {"12345678.9", 1, 0, 123456789, 10},
+        {"1.2345678", 1, 0, 12, 9}, {"1.23456789", 1, 0, 12, 10}, {"0.0000009", 1, 0, 0, 9},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.text) + " places " + std::to_string(row.places));
@@ -116,6 +120,14 @@ TEST(ParseFixed, ScalesAndRoundsHalfAwayFromZero) {
         EXPECT_EQ(parse_fixed(row.text, &end, row.places, &value), row.result);
         if (row.result != 1) EXPECT_EQ(value, row.value);
         EXPECT_EQ(end, row.text + row.end);
+
+        // Digits past the NUL must not count.
+        const std::string line = std::string(row.text) + '\0' + std::string(32, '5');
+        end = nullptr;
+        value = 99;
+        EXPECT_EQ(parse_fixed_in_line(line.c_str(), &end, row.places, &value), row.result);
+        if (row.result != 1) EXPECT_EQ(value, row.value);
+        EXPECT_EQ(end, line.c_str() + row.end);
     }
 }
 
