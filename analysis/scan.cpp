@@ -61,6 +61,7 @@ struct KeywordIndex {
     uint32_t multiplier;  // 0 when none was found: every keyword is then compared
     HeadSlot slots[1 << kSlotBits];
     bool hints_hold;  // each event marker starts with its keyword, so the keyword leads to it
+    bool no_line_feed;  // no keyword holds an LF, so none matches across a line's end
     bool ready;
 };
 KeywordIndex keyword_index;
@@ -126,6 +127,9 @@ const KeywordIndex& prepare_keywords() {
     index.hints_hold =
         text_compare_n(kEventMarkerA, kKind5KeywordA, kKind5KeywordALength) == 0 &&
         text_compare_n(kEventMarkerB, kKind5KeywordB, kKind5KeywordBLength) == 0;
+    index.no_line_feed = true;
+    for (const Keyword& k : kKeywords)
+        if (find_byte(k.text, k.length, '\n')) index.no_line_feed = false;
     index.ready = true;
     return index;
 }
@@ -185,6 +189,51 @@ void find_keywords(const char* line, int32_t length, Findings* found) {
         kKeywordScans[index.first_byte_count - 1](index, line, length, found);
 }
 
+// The bytes that keep a line from being handed out in place, its LF first.
+const char kLineStops[] = {'\n', '\r', '\0'};
+ByteSet line_stops;
+
+// Finds the end of the line that starts the pending bytes (reach of them, storage after) and,
+// in the same pass, its keywords. Returns the line's length when an LF ends it within reach
+// with no CR or NUL before, else -1 and the line goes the general way. A keyword compared
+// beyond the line's end meets its LF, which no keyword holds, so it cannot match there.
+template <int32_t Lanes>
+int32_t scan_pending_line(const KeywordIndex& index, const char* start, int32_t reach,
+                          Findings* found) {
+    const char* end = start + reach;
+    found->present = 0;
+    for (int32_t i = 0; i < reach; i += 16) {
+        uint32_t stops = block_matches<3>(start + i, line_stops);
+        uint32_t firsts = block_matches<Lanes>(start + i, index.first_bytes);
+        if (stops) firsts &= (1u << __builtin_ctz(stops)) - 1;
+        for (; firsts; firsts &= firsts - 1)
+            match_keywords(index, start + i + __builtin_ctz(firsts), end, found);
+        if (stops) {
+            int32_t at = i + __builtin_ctz(stops);
+            return at < reach && start[at] == '\n' ? at : -1;
+        }
+    }
+    return -1;
+}
+
+// Past eight distinct first bytes, or with a keyword that holds an LF, every line goes the
+// general way.
+int32_t scan_no_pending_line(const KeywordIndex&, const char*, int32_t, Findings*) {
+    return -1;
+}
+
+typedef int32_t (*PendingScan)(const KeywordIndex&, const char*, int32_t, Findings*);
+const PendingScan kPendingScans[] = {
+    scan_pending_line<1>, scan_pending_line<2>, scan_pending_line<3>, scan_pending_line<4>,
+    scan_pending_line<5>, scan_pending_line<6>, scan_pending_line<7>, scan_pending_line<8>,
+};
+
+PendingScan pending_scan_for(const KeywordIndex& index) {
+    line_stops = byte_set(kLineStops, 3);
+    if (index.first_byte_count > 8 || !index.no_line_feed) return scan_no_pending_line;
+    return kPendingScans[index.first_byte_count - 1];
+}
+
 // The kind of the first keyword present in the order they are tried.
 LineKind kind_of(const Findings& found) {
     uint32_t kinds = found.present >> kFirstKind;
@@ -238,9 +287,39 @@ struct Stamp {
 
 int32_t sign_of(int32_t a, int32_t b) { return a == b ? 0 : (a < b ? -1 : 1); }
 
+// A word of at most eight characters as a number that sorts as the word does: its bytes
+// from the most significant down, zeros after its end, so that a proper prefix comes first.
+uint64_t short_stamp_key(const Stamp& stamp) {
+    uint64_t bytes;
+    __builtin_memcpy(&bytes, stamp.word, sizeof bytes);
+    if (stamp.length < 8) bytes &= (uint64_t{1} << (8 * stamp.length)) - 1;
+    return __builtin_bswap64(bytes);
+}
+
+// Where the timestamp word of line (length characters, at least five, ':' at index 3) starts
+// and ends. Index 3 is not blank, so the word starts within the first four characters.
+const char* stamp_word(const char* line, int32_t length, const char** word_end) {
+    uint32_t ends = blank_bits(line);
+    if (length < 16) ends |= ~in_range_bits(length);
+    int32_t start = __builtin_ctz(~ends);
+    uint32_t after = ends & (~0u << start) & 0xFFFFu;
+    if (after) {
+        *word_end = line + __builtin_ctz(after);
+        return line + start;
+    }
+    *word_end = find_blank(line + 16, length - 16);
+    if (!*word_end) *word_end = line + length;
+    return line + start;
+}
+
 // -1, 0 or 1 as stamp a sorts before, with or after b, bytes unsigned, a proper prefix first.
 // Both words lie in line storage that reaches kSearchSlack bytes past the line.
 int32_t compare_stamps(const Stamp& a, const Stamp& b) {
+    if (a.padded == b.padded && a.length <= 8 && b.length <= 8) {
+        uint64_t key_a = short_stamp_key(a), key_b = short_stamp_key(b);
+        if (key_a != key_b) return key_a < key_b ? -1 : 1;
+        return sign_of(a.length, b.length);
+    }
     int32_t common = a.size() < b.size() ? a.size() : b.size();
     int32_t i = 0;
     if (a.padded == b.padded) {
@@ -273,18 +352,33 @@ char* spare_for(const TimeOrder& order) {
     return cleaned[first_busy ? 1 : 0];
 }
 
-// One line through cleaning, the timestamp check and classification, and on to the parser.
-void scan_one(const LineView& raw, uint64_t number) {
-    Findings found;
-    find_keywords(raw.text, raw.length, &found);
+// Reads the next line with scan, which finds its end and keywords at once where the line
+// lies whole in the buffer; false at end of input.
+bool next_line(PendingScan scan, LineView* raw, Findings* found) {
+    char* pending = nullptr;
+    int32_t reach = reader_pending(&reader, &pending);
+    if (reach > kLineSize - 1) reach = kLineSize - 1;
+    int32_t length = scan(keyword_index, pending, reach, found);
+    if (length >= 0) {
+        reader_take_line(&reader, length, raw);
+        return true;
+    }
+    if (read_line_in_place(&reader, raw) == -1) return false;
+    find_keywords(raw->text, raw->length, found);
+    return true;
+}
+
+// One line through cleaning, the timestamp check and classification, and on to the parser;
+// found holds the keywords of the line as read.
+void scan_one(const LineView& raw, Findings* found, uint64_t number) {
     ScanLine line{raw.text, raw.text, raw.length, number};
-    if (found.present & (1u << kPatternA | 1u << kPatternB)) {
+    if (found->present & (1u << kPatternA | 1u << kPatternB)) {
         line.clean = cleaned_copy(raw.text, raw.length, spare_for(time_order), &line.clean_length);
-        find_keywords(line.clean, line.clean_length, &found);
+        find_keywords(line.clean, line.clean_length, found);
     }
     check_timestamp_order(&time_order, line.clean, line.clean_length);
-    if (kind_of(found) != kEventLine) return;
-    MarkerHints hints{position_of(found, kCallEnded), position_of(found, kConfEnded)};
+    if (kind_of(*found) != kEventLine) return;
+    MarkerHints hints{position_of(*found, kCallEnded), position_of(*found, kConfEnded)};
     if (!keyword_index.hints_hold) hints = {line.clean, line.clean};
     parse_event_line(line, hints);
 }
@@ -295,15 +389,17 @@ uint64_t scan_log(HANDLE input) {
     reader_init(&reader, input);
     time_order = TimeOrder{"", 0, 0, false};
     reader_hold(&reader, &time_order.line);
+    PendingScan scan = pending_scan_for(prepare_keywords());
     uint64_t count = 0;
     bool continued = false;  // the line read before was cut: this one is its rest
     LineView raw;
-    while (read_line_in_place(&reader, &raw) != -1) {
+    Findings found;
+    while (next_line(scan, &raw, &found)) {
         ++count;
         // One warning for each line that was cut, however many pieces it makes.
         if (raw.cut && !continued) print(kLineCutFmt, Wide(count));
         continued = raw.cut;
-        scan_one(raw, count);
+        scan_one(raw, &found, count);
     }
     flush_events();
     print(kLinesReadFmt, Wide(count));
@@ -322,10 +418,8 @@ int32_t check_timestamp_order(TimeOrder* order, const char* line, int32_t length
         order->stamp_length = 0;
         return 0;
     }
-    // Index 3 is ':', so the first word starts within the first four characters.
-    const char* word = skip_blanks(line);
-    const char* word_end = find_blank(word, static_cast<int32_t>(line + length - word));
-    if (!word_end) word_end = line + length;
+    const char* word_end = nullptr;
+    const char* word = stamp_word(line, length, &word_end);
     Stamp stamp{word, static_cast<int32_t>(word_end - word), word[1] == ':'};
     Stamp previous{order->line + order->stamp_start, order->stamp_length, order->padded};
     int32_t warned = order->stamp_length > 0 && compare_stamps(stamp, previous) < 0;

@@ -91,6 +91,24 @@ int32_t read_line(LineReader* reader, char* line, int32_t size);
 // of storage after its NUL, so the byte searches may run over it.
 int32_t read_line_in_place(LineReader* reader, LineView* line);
 
+// The bytes read but not yet delivered: *bytes gets where they start in the buffer, with
+// kSearchSlack bytes of storage after the last. Returns how many there are, 0 when a read
+// must refill the buffer. For a caller that finds the next line end itself.
+inline int32_t reader_pending(LineReader* reader, char** bytes) {
+    *bytes = reader->buffer + reader->cursor;
+    return reader->fill - reader->cursor;
+}
+
+// Delivers the next length pending bytes, which are followed by an LF and hold no CR, NUL or
+// LF, as a line in place, as read_line_in_place would: the LF becomes the line's NUL.
+inline void reader_take_line(LineReader* reader, int32_t length, LineView* line) {
+    line->text = reader->buffer + reader->cursor;
+    line->text[length] = 0;
+    line->length = length;
+    line->cut = 0;
+    reader->cursor += length + 1;
+}
+
 // Keeps the line *slot points at readable across later reads: when a refill would overwrite
 // it, the reader copies it to its own storage and points *slot there. The slot (owned by the
 // caller) stays registered until the next reader_init; null in *slot holds nothing.

@@ -83,17 +83,21 @@ const char* find_in_set(const char* t, int32_t n, const ByteSet& set) {
     return nullptr;
 }
 
-// First blank (tab, line feed, vertical tab, form feed, carriage return, space) in t[0..n),
-// or null. Blanks are the space and the five control characters from tab (9) to carriage
-// return (13): c - 9, taken unsigned, is at most 4 for those five.
-inline const char* find_blank(const char* t, int32_t n) {
+// Bit k set when byte k of the sixteen at p is a blank: the space or one of the five control
+// characters from tab (9) to carriage return (13), for which c - 9, taken unsigned, is at most 4.
+inline uint32_t blank_bits(const char* p) {
     const __m128i space = _mm_set1_epi8(' '), tab = _mm_set1_epi8(9), four = _mm_set1_epi8(4);
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i shifted = _mm_sub_epi8(block, tab);
+    __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(shifted, four), shifted);
+    __m128i blank = _mm_or_si128(control, _mm_cmpeq_epi8(block, space));
+    return static_cast<uint32_t>(_mm_movemask_epi8(blank));
+}
+
+// First blank in t[0..n), or null.
+inline const char* find_blank(const char* t, int32_t n) {
     for (int32_t i = 0; i < n; i += 16) {
-        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
-        __m128i shifted = _mm_sub_epi8(block, tab);
-        __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(shifted, four), shifted);
-        __m128i blank = _mm_or_si128(control, _mm_cmpeq_epi8(block, space));
-        uint32_t bits = static_cast<uint32_t>(_mm_movemask_epi8(blank));
+        uint32_t bits = blank_bits(t + i);
         if (n - i < 16) bits &= in_range_bits(n - i);
         if (bits) return t + i + __builtin_ctz(bits);
     }
