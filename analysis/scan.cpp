@@ -254,7 +254,8 @@ int32_t remove_pattern(char* line, int32_t line_length, const char* pattern, int
     while (const char* p = find_bytes(line + from, line_length - from, pattern, length)) {
         int32_t at = static_cast<int32_t>(p - line);
         line_length -= length - 1;
-        for (int32_t i = at; i <= line_length; ++i) line[i] = line[i + length - 1];
+        // The line's storage has room for whole blocks past its NUL.
+        move_blocks_down(line + at, line + at + length - 1, line_length - at + 1);
         from = at >= length - 1 ? at - (length - 1) : 0;
     }
     return line_length;
