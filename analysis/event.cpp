@@ -110,7 +110,7 @@ ParseError parse_duration(const Span& span, const char* cursor, int64_t* duratio
 
 // The first marker of the first form, else the first of the second form, searched from
 // where its keyword first stands.
-const char* find_marker(const Span& span, const char* hint, const char* marker) {
+inline const char* find_marker(const Span& span, const char* hint, const char* marker) {
     if (!hint) return nullptr;
     if (span.end - hint >= kEventMarkerALength && starts_with(hint, marker, kEventMarkerALength))
         return hint;

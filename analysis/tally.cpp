@@ -141,17 +141,6 @@ void tally_event(TallyTable* table, int32_t identifier, int64_t duration, const 
     rename_entry(&entry, name, length);
 }
 
-void prefetch_entry(const TallyTable* table, int32_t identifier) {
-    if (identifier < 1 || identifier > kTallySize) return;
-    __builtin_prefetch(&table->entry[identifier - 1], 1);
-}
-
-void prefetch_name(const TallyTable* table, int32_t identifier) {
-    if (identifier < 1 || identifier > kTallySize) return;
-    const char* name = table->entry[identifier - 1].name;
-    if (in_arena(name)) __builtin_prefetch(cell_of(name), 1);
-}
-
 int64_t add_saturating(int64_t a, int64_t b) {
     int64_t sum;
     if (!__builtin_add_overflow(a, b, &sum)) return sum;
