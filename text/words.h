@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "text/text.h"
+
 // First non-blank position at or after p, or null when only blanks remain before the NUL.
 const char* word_start(const char* p);
 
@@ -31,10 +33,40 @@ int32_t word_delete(char* text, int32_t n);
 // not stored and the value is meaningless.
 int32_t parse_integer(const char* text, const char** end, int32_t* value);
 
+// The number of leading digits among the eight bytes of word (first byte lowest). A byte is a
+// digit when its high half is 3 and adding 6 keeps it 3; a carry out of a non-digit can only
+// disturb the bytes after it, which are not counted.
+inline int32_t leading_digits(uint64_t word) {
+    constexpr uint64_t kHigh = 0xF0F0F0F0F0F0F0F0u, kThrees = 0x3030303030303030u;
+    constexpr uint64_t kSixes = 0x0606060606060606u;
+    uint64_t stray = ((word & kHigh) ^ kThrees) | (((word + kSixes) & kHigh) ^ kThrees);
+    return stray ? __builtin_ctzll(stray) / 8 : 8;
+}
+
+// The value of the count (1 to 7) digits at the start of word: moved to the top, the bytes
+// below act as leading zeros, and pairs, quads and halves are joined by three multiplications.
+inline uint32_t digits_value(uint64_t word, int32_t count) {
+    uint64_t v = (word - 0x3030303030303030u) << (8 * (8 - count));
+    v = ((v & 0x0F0F0F0F0F0F0F0Fu) * 2561) >> 8;
+    v = ((v & 0x00FF00FF00FF00FFu) * 6553601) >> 16;
+    return static_cast<uint32_t>(((v & 0x0000FFFF0000FFFFu) * 42949672960001u) >> 32);
+}
+
 // parse_integer for a text in line storage, which holds at least eight readable bytes from
 // any position up to its NUL: the same result and *end, and a number of one to seven digits
-// right after the blanks is read eight bytes at a time.
-int32_t parse_integer_in_line(const char* text, const char** end, int32_t* value);
+// right after the blanks is read eight bytes at a time. Inline: the parser reads three or
+// four numbers a line.
+inline int32_t parse_integer_in_line(const char* text, const char** end, int32_t* value) {
+    const char* p = skip_blanks(text);
+    uint64_t word;
+    __builtin_memcpy(&word, p, sizeof word);
+    int32_t count = leading_digits(word);
+    // No digit, a sign, or eight digits and maybe more: the general reader decides.
+    if (count == 0 || count == 8) return parse_integer(text, end, value);
+    if (end) *end = p + count;
+    if (value) *value = static_cast<int32_t>(digits_value(word, count));
+    return 0;
+}
 
 // Reads blanks, '-', digits and an optional '.' with digits (80 digits at most) as the value
 // times 10^places (places limited to 0..9), rounded half away from zero on the next digit.
