@@ -124,9 +124,10 @@ const KeywordIndex& prepare_keywords() {
     char firsts[kKeywordCount];
     index.first_byte_count = first_bytes_of_keywords(firsts);
     if (index.first_byte_count <= 8) index.first_bytes = byte_set(firsts, index.first_byte_count);
+    // text_compare_n decodes its second text only: the markers are decoded here.
     index.hints_hold =
-        text_compare_n(kEventMarkerA, kKind5KeywordA, kKind5KeywordALength) == 0 &&
-        text_compare_n(kEventMarkerB, kKind5KeywordB, kKind5KeywordBLength) == 0;
+        text_compare_n(decode_literal(kEventMarkerA), kKind5KeywordA, kKind5KeywordALength) == 0 &&
+        text_compare_n(decode_literal(kEventMarkerB), kKind5KeywordB, kKind5KeywordBLength) == 0;
     index.no_line_feed = true;
     for (const Keyword& k : kKeywords)
         if (find_byte(k.text, k.length, '\n')) index.no_line_feed = false;
