@@ -152,15 +152,19 @@ struct PendingEvent {
     char extension_name[kLineBufferSize];
 };
 
-// An event is tallied two event lines after its own. The tables are far larger than the
-// nearest caches: meanwhile its entries, then its names, are fetched from memory, while the
-// processor parses the next lines instead of waiting.
-constexpr int32_t kEventDelay = 2;
-PendingEvent pending[kEventDelay + 1];
-uint32_t events_parsed;  // events ever held; the newest is pending[(events_parsed - 1) % 3]
+// An event is tallied kEventDelay event lines after its own. The tables are far larger than
+// the nearest caches: its entries are fetched from memory when it is held, its names
+// kNameDelay events later, while the processor parses the lines between instead of waiting.
+constexpr uint32_t kNameDelay = 2;
+constexpr uint32_t kEventDelay = 4;
+constexpr uint32_t kPendingSlots = 8;
+static_assert(kPendingSlots > kEventDelay && (kPendingSlots & (kPendingSlots - 1)) == 0,
+              "a power of two of slots holds every event not yet tallied");
+PendingEvent pending[kPendingSlots];
+uint32_t events_parsed;  // events ever held; the newest is pending_at(events_parsed - 1)
 uint32_t events_tallied;
 
-PendingEvent& pending_at(uint32_t number) { return pending[number % (kEventDelay + 1)]; }
+PendingEvent& pending_at(uint32_t number) { return pending[number % kPendingSlots]; }
 
 void hold_event(const ParsedEvent& event) {
     PendingEvent& held = pending_at(events_parsed++);
@@ -217,10 +221,10 @@ void parse_event_line(const ScanLine& line, MarkerHints hints) {
         return;  // reached in the fuzz build only
     }
     hold_event(event);
-    if (events_parsed - events_tallied > 1) {
-        const PendingEvent& previous = pending_at(events_parsed - 2);
-        prefetch_name(&calling_line_table, previous.line_id);
-        prefetch_name(&called_extension_table, previous.extension_id);
+    if (events_parsed - events_tallied > kNameDelay) {
+        const PendingEvent& named = pending_at(events_parsed - 1 - kNameDelay);
+        prefetch_name(&calling_line_table, named.line_id);
+        prefetch_name(&called_extension_table, named.extension_id);
     }
     if (events_parsed - events_tallied > kEventDelay) tally_oldest();
 }
