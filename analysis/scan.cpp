@@ -248,12 +248,15 @@ const char* position_of(const Findings& found, int32_t keyword) {
 // Removes all but the last character of every occurrence of pattern (length characters
 // long) from line (line_length characters) until none is left; returns the new length. A
 // removal at p can only form a new occurrence that starts at most length - 1 characters
-// before p, so the search resumes there instead of at the line start.
-int32_t remove_pattern(char* line, int32_t line_length, const char* pattern, int32_t length) {
+// before p, so the search resumes there instead of at the line start. The search starts at
+// from: no occurrence starts before it. *changed gets the first position where the line
+// changed, if that is before the one it holds.
+int32_t remove_pattern(char* line, int32_t line_length, const char* pattern, int32_t length,
+                       int32_t from, int32_t* changed) {
     decode_literal(pattern);
-    int32_t from = 0;
     while (const char* p = find_bytes(line + from, line_length - from, pattern, length)) {
         int32_t at = static_cast<int32_t>(p - line);
+        if (at < *changed) *changed = at;
         line_length -= length - 1;
         // The line's storage has room for whole blocks past its NUL.
         move_blocks_down(line + at, line + at + length - 1, line_length - at + 1);
@@ -262,12 +265,37 @@ int32_t remove_pattern(char* line, int32_t line_length, const char* pattern, int
     return line_length;
 }
 
-// The cleaned copy of raw (length characters) in spare, and its length.
-const char* cleaned_copy(const char* raw, int32_t length, char* spare, int32_t* clean_length) {
-    copy_bytes(spare, raw, length + 1);
-    length = remove_pattern(spare, length, kCleanPatternA, kCleanPatternALength);
-    *clean_length = remove_pattern(spare, length, kCleanPatternB, kCleanPatternBLength);
+// Where each cleaning pattern first stands in a raw line, as an offset, or -1.
+struct PatternStarts {
+    int32_t a, b;
+};
+
+// The cleaned copy of raw (length characters, line storage) in spare, and its length. The
+// removals of pattern A leave the text before the first of them as it was, so a pattern B
+// that they form starts at most kCleanPatternBLength - 1 characters before it; a pattern
+// absent from raw and formed by no removal is not searched for.
+const char* cleaned_copy(const char* raw, int32_t length, PatternStarts starts, char* spare,
+                         int32_t* clean_length) {
+    copy_blocks(spare, raw, length + 1);
+    int32_t from_b = starts.b;
+    if (starts.a >= 0) {
+        int32_t changed = length;
+        length = remove_pattern(spare, length, kCleanPatternA, kCleanPatternALength, starts.a,
+                                &changed);
+        int32_t formed = changed - (kCleanPatternBLength - 1);
+        if (formed < 0) formed = 0;
+        if (from_b < 0 || from_b > formed) from_b = formed;
+    }
+    int32_t unused = 0;
+    if (from_b >= 0)
+        length = remove_pattern(spare, length, kCleanPatternB, kCleanPatternBLength, from_b,
+                                &unused);
+    *clean_length = length;
     return spare;
+}
+
+int32_t offset_in(const char* line, const char* at) {
+    return at ? static_cast<int32_t>(at - line) : -1;
 }
 
 // A timestamp stands at the line start: at least five characters with a ':' at index 3.
@@ -375,7 +403,10 @@ bool next_line(PendingScan scan, LineView* raw, Findings* found) {
 void scan_one(const LineView& raw, Findings* found, uint64_t number) {
     ScanLine line{raw.text, raw.text, raw.length, number};
     if (found->present & (1u << kPatternA | 1u << kPatternB)) {
-        line.clean = cleaned_copy(raw.text, raw.length, spare_for(time_order), &line.clean_length);
+        PatternStarts starts{offset_in(raw.text, position_of(*found, kPatternA)),
+                             offset_in(raw.text, position_of(*found, kPatternB))};
+        line.clean = cleaned_copy(raw.text, raw.length, starts, spare_for(time_order),
+                                  &line.clean_length);
         find_keywords(line.clean, line.clean_length, found);
     }
     check_timestamp_order(&time_order, line.clean, line.clean_length);
@@ -409,10 +440,12 @@ uint64_t scan_log(HANDLE input) {
 }
 
 const char* clean_line(const char* raw, int32_t length, char* spare, int32_t* clean_length) {
-    bool dirty = find_bytes(raw, length, decode_literal(kCleanPatternA), kCleanPatternALength) ||
-                 find_bytes(raw, length, decode_literal(kCleanPatternB), kCleanPatternBLength);
+    const char* a = find_bytes(raw, length, decode_literal(kCleanPatternA), kCleanPatternALength);
+    const char* b = find_bytes(raw, length, decode_literal(kCleanPatternB), kCleanPatternBLength);
     *clean_length = length;
-    return dirty ? cleaned_copy(raw, length, spare, clean_length) : raw;
+    if (!a && !b) return raw;
+    return cleaned_copy(raw, length, PatternStarts{offset_in(raw, a), offset_in(raw, b)}, spare,
+                        clean_length);
 }
 
 int32_t check_timestamp_order(TimeOrder* order, const char* line, int32_t length) {

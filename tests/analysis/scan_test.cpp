@@ -42,6 +42,14 @@ TEST(CleanLine, RemovesBothPatternsUntilNoneIsLeft) {
         {"(VIP) (a) (VIP) (b)", "(a) (b)"},
         {"Al (home) (VIP) (ext 9)", "Al (ext 9)"},
         {repeated + "x", std::string(146, '(') + "x"},
+        // Each pattern's search starts at its first place in the raw line, or where the
+        // removals before it may have moved or formed one.
+        {"(home) (x (VIP) (y", "(x (y"},
+        {"(VIP) (x (home) (y", "(x (y"},
+        {"(VIP) (home) (z", "(z"},
+        {"(home) (VIP) (z", "(z"},
+        {"a (VIP) (VIP) (home) (home) (q", "a (q"},
+        {"(hom(VIP) (e) (r", "(hom(e) (r"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.raw.substr(0, 40));
