@@ -40,12 +40,22 @@ inline int32_t leading_digits(uint64_t word) {
     constexpr uint64_t kHigh = 0xF0F0F0F0F0F0F0F0u, kThrees = 0x3030303030303030u;
     constexpr uint64_t kSixes = 0x0606060606060606u;
     uint64_t stray = ((word & kHigh) ^ kThrees) | (((word + kSixes) & kHigh) ^ kThrees);
-    return stray ? __builtin_ctzll(stray) / 8 : 8;
+    if (sizeof(void*) == 8) return stray ? __builtin_ctzll(stray) / 8 : 8;
+    // A 32-bit build has no 64-bit bit scan: the halves are scanned in turn.
+    uint32_t low = static_cast<uint32_t>(stray), high = static_cast<uint32_t>(stray >> 32);
+    if (low) return __builtin_ctz(low) / 8;
+    return high ? 4 + __builtin_ctz(high) / 8 : 8;
 }
 
 // The value of the count (1 to 7) digits at the start of word: moved to the top, the bytes
 // below act as leading zeros, and pairs, quads and halves are joined by three multiplications.
 inline uint32_t digits_value(uint64_t word, int32_t count) {
+    if (sizeof(void*) == 4 && count <= 4) {
+        // A 32-bit build joins up to four digits in one register, with two multiplications.
+        uint32_t v = (static_cast<uint32_t>(word) - 0x30303030u) << (8 * (4 - count));
+        v = ((v & 0x0F0F0F0Fu) * 2561) >> 8;
+        return ((v & 0x00FF00FFu) * 6553601) >> 16;
+    }
     uint64_t v = (word - 0x3030303030303030u) << (8 * (8 - count));
     v = ((v & 0x0F0F0F0F0F0F0F0Fu) * 2561) >> 8;
     v = ((v & 0x00FF00FF00FF00FFu) * 6553601) >> 16;

@@ -94,6 +94,28 @@ TEST(ParseInteger, ReadsTheSigned32BitRange) {
     }
 }
 
+// The line-storage reader takes up to seven digits in one word; it must agree with
+// parse_integer for every count of digits and whatever follows them.
+TEST(ParseIntegerInLine, AgreesWithParseInteger) {
+    const char* const texts[] = {
+        "", "x", " ", "-", "0", "7", "42", "123", "1234", "12345", "123456", "1234567",
+        "12345678", "123456789", "2147483647", "2147483648", "-12", " 9)", "\t65535 ", "0001",
+        "9999x", "55555:", "4444]", "1 2",
+    };
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        const std::string line = std::string(text) + '\0' + std::string(32, '3');
+        const char* want_end = nullptr;
+        const char* got_end = nullptr;
+        int32_t want = -1, got = -1;
+        int result = parse_integer(text, &want_end, &want);
+        EXPECT_EQ(parse_integer_in_line(line.c_str(), &got_end, &got), result);
+        if (result == 1) continue;
+        EXPECT_EQ(got, want);
+        EXPECT_EQ(got_end - line.c_str(), want_end - text);
+    }
+}
+
 TEST(ParseFixed, ScalesAndRoundsHalfAwayFromZero) {
     struct Row { const char* text; int32_t places; int result; int32_t value; int end; };
     const std::string digits80 = std::string(79, '0') + "7";
