@@ -190,10 +190,6 @@ void find_keywords(const char* line, int32_t length, Findings* found) {
         kKeywordScans[index.first_byte_count - 1](index, line, length, found);
 }
 
-// The bytes that keep a line from being handed out in place, its LF first.
-const char kLineStops[] = {'\n', '\r', '\0'};
-ByteSet line_stops;
-
 // Finds the end of the line that starts the pending bytes (reach of them, storage after) and,
 // in the same pass, its keywords. Returns the line's length when an LF ends it within reach
 // with no CR or NUL before, else -1 and the line goes the general way. A keyword compared
@@ -202,6 +198,7 @@ template <int32_t Lanes>
 int32_t scan_pending_line(const KeywordIndex& index, const char* start, int32_t reach,
                           Findings* found) {
     const char* end = start + reach;
+    const ByteSet& line_stops = line_stop_set();
     found->present = 0;
     for (int32_t i = 0; i < reach; i += 16) {
         uint32_t stops = block_matches<3>(start + i, line_stops);
@@ -230,7 +227,6 @@ const PendingScan kPendingScans[] = {
 };
 
 PendingScan pending_scan_for(const KeywordIndex& index) {
-    line_stops = byte_set(kLineStops, 3);
     if (index.first_byte_count > 8 || !index.no_line_feed) return scan_no_pending_line;
     return kPendingScans[index.first_byte_count - 1];
 }
@@ -259,7 +255,7 @@ int32_t remove_pattern(char* line, int32_t line_length, const char* pattern, int
         if (at < *changed) *changed = at;
         line_length -= length - 1;
         // The line's storage has room for whole blocks past its NUL.
-        move_blocks_down(line + at, line + at + length - 1, line_length - at + 1);
+        copy_blocks(line + at, line + at + length - 1, line_length - at + 1);
         from = at >= length - 1 ? at - (length - 1) : 0;
     }
     return line_length;
@@ -278,18 +274,17 @@ const char* cleaned_copy(const char* raw, int32_t length, PatternStarts starts, 
                          int32_t* clean_length) {
     copy_blocks(spare, raw, length + 1);
     int32_t from_b = starts.b;
+    int32_t changed = length;
     if (starts.a >= 0) {
-        int32_t changed = length;
         length = remove_pattern(spare, length, kCleanPatternA, kCleanPatternALength, starts.a,
                                 &changed);
         int32_t formed = changed - (kCleanPatternBLength - 1);
         if (formed < 0) formed = 0;
         if (from_b < 0 || from_b > formed) from_b = formed;
     }
-    int32_t unused = 0;
     if (from_b >= 0)
         length = remove_pattern(spare, length, kCleanPatternB, kCleanPatternBLength, from_b,
-                                &unused);
+                                &changed);
     *clean_length = length;
     return spare;
 }

@@ -253,6 +253,8 @@ int32_t read_line_in_place(LineReader* reader, LineView* line) {
 
 void reader_hold(LineReader* reader, const char** slot) { reader->held = slot; }
 
+const ByteSet& line_stop_set() { return line_stops; }
+
 int32_t read_raw(HANDLE handle, void* destination, int32_t count) {
     if (handle == 0) {
         message_box_print(nullptr, kNoHandleBoxType, kNoHandleReadCaptionText, kNoHandleReadFmt,

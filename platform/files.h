@@ -99,6 +99,10 @@ inline int32_t reader_pending(LineReader* reader, char** bytes) {
     return reader->fill - reader->cursor;
 }
 
+// The bytes that keep a line from being handed out in place: LF, CR and NUL. Set up by
+// reader_init; for a caller that finds the next line end itself.
+const ByteSet& line_stop_set();
+
 // Delivers the next length pending bytes, which are followed by an LF and hold no CR, NUL or
 // LF, as a line in place, as read_line_in_place would: the LF becomes the line's NUL.
 inline void reader_take_line(LineReader* reader, int32_t length, LineView* line) {

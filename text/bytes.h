@@ -161,17 +161,9 @@ inline bool same_bytes(const char* a, const char* b, int32_t m) {
 void copy_bytes(char* dst, const char* src, int32_t n);
 
 // Copies n bytes from src to dst in whole blocks of sixteen: up to fifteen bytes past n are
-// read from src and written to dst, so both must have that room.
+// read from src and written to dst, so both must have that room. dst may also lie below src
+// in an overlapping range: each block is read before any store reaches it.
 inline void copy_blocks(char* dst, const char* src, int32_t n) {
-    for (int32_t i = 0; i < n; i += 16)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i),
-                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
-}
-
-// Moves n bytes from src down to dst (dst below src; the ranges may overlap) in whole blocks of
-// sixteen: each block is read before any store reaches it. Up to fifteen bytes past n are read
-// from src and written to dst, so both must have that room.
-inline void move_blocks_down(char* dst, const char* src, int32_t n) {
     for (int32_t i = 0; i < n; i += 16)
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i),
                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));

@@ -596,4 +596,21 @@ TEST(CopyBytes, WritesExactlyTheCountAndNothingAround) {
     }
 }
 
+// ---- copy_blocks ----
+
+// Cleaning moves the rest of a line down over a removed pattern: every distance below a
+// block and every count across block edges must come out as a plain memmove would.
+TEST(CopyBlocks, MovesAnOverlappingRangeDown) {
+    for (int32_t distance = 1; distance <= 17; ++distance)
+        for (int32_t n = 0; n <= 40; ++n) {
+            SCOPED_TRACE(testing::Message() << n << " bytes down by " << distance);
+            std::string buffer(distance + n + 16, '.');
+            for (int32_t i = 0; i < n; ++i) buffer[distance + i] = static_cast<char>('A' + i);
+            std::string want = buffer;
+            std::copy(want.begin() + distance, want.begin() + distance + n, want.begin());
+            copy_blocks(&buffer[0], &buffer[distance], n);
+            EXPECT_EQ(buffer.substr(0, n), want.substr(0, n));
+        }
+}
+
 }  // namespace
