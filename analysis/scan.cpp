@@ -55,11 +55,24 @@ struct HeadSlot {
     uint32_t head;
     uint32_t keywords;  // bit k for every keyword k with this head; 0 for an empty slot
 };
+// Where removing a pattern can form a keyword. Of the cleaned text around a removal, only the
+// pattern's kept last character stands next to text it did not stand next to before, so a
+// keyword formed across the removal holds that character at some index past its first and
+// starts that many characters before it. Each pair is such a keyword and index.
+constexpr int32_t kMostJoins = 16;
+struct PatternJoins {
+    struct {
+        int32_t keyword;
+        int32_t index;
+    } join[kMostJoins];
+    int32_t count;  // -1 when there are more than kMostJoins: the general way cleans the line
+};
 struct KeywordIndex {
     ByteSet first_bytes;
     int32_t first_byte_count;
     uint32_t multiplier;  // 0 when none was found: every keyword is then compared
     HeadSlot slots[1 << kSlotBits];
+    PatternJoins joins[2];  // for pattern A and pattern B
     bool hints_hold;  // each event marker starts with its keyword, so the keyword leads to it
     bool no_line_feed;  // no keyword holds an LF, so none matches across a line's end
     bool ready;
@@ -72,6 +85,8 @@ struct Findings {
     uint32_t present;
     const char* at[kKeywordCount];
 };
+
+constexpr uint32_t kPatternBits = 1u << kPatternA | 1u << kPatternB;
 
 uint32_t head_of(const char* text) {
     uint32_t head;
@@ -115,6 +130,19 @@ uint32_t find_multiplier(KeywordIndex* index) {
     return 0;
 }
 
+// Every keyword and index past the first at which it holds the last character of pattern.
+PatternJoins joins_of(const Keyword& pattern) {
+    PatternJoins joins{};
+    char last = pattern.text[pattern.length - 1];
+    for (int32_t k = 0; k < kKeywordCount; ++k)
+        for (int32_t j = 1; j < kKeywords[k].length; ++j) {
+            if (kKeywords[k].text[j] != last) continue;
+            if (joins.count == kMostJoins) return PatternJoins{{}, -1};
+            joins.join[joins.count++] = {k, j};
+        }
+    return joins;
+}
+
 // Decodes the keywords and indexes them; once per process.
 const KeywordIndex& prepare_keywords() {
     KeywordIndex& index = keyword_index;
@@ -128,6 +156,8 @@ const KeywordIndex& prepare_keywords() {
     index.hints_hold =
         text_compare_n(decode_literal(kEventMarkerA), kKind5KeywordA, kKind5KeywordALength) == 0 &&
         text_compare_n(decode_literal(kEventMarkerB), kKind5KeywordB, kKind5KeywordBLength) == 0;
+    index.joins[kPatternA] = joins_of(kKeywords[kPatternA]);
+    index.joins[kPatternB] = joins_of(kKeywords[kPatternB]);
     index.no_line_feed = true;
     for (const Keyword& k : kKeywords)
         if (find_byte(k.text, k.length, '\n')) index.no_line_feed = false;
@@ -261,6 +291,10 @@ int32_t remove_pattern(char* line, int32_t line_length, const char* pattern, int
     return line_length;
 }
 
+int32_t offset_in(const char* line, const char* at) {
+    return at ? static_cast<int32_t>(at - line) : -1;
+}
+
 // Where each cleaning pattern first stands in a raw line, as an offset, or -1.
 struct PatternStarts {
     int32_t a, b;
@@ -289,8 +323,81 @@ const char* cleaned_copy(const char* raw, int32_t length, PatternStarts starts, 
     return spare;
 }
 
-int32_t offset_in(const char* line, const char* at) {
-    return at ? static_cast<int32_t>(at - line) : -1;
+// One occurrence of a pattern taken out of a raw line: the cleaned text is the raw text
+// before it, then the raw text from its last character on.
+struct Removal {
+    const char* raw;
+    int32_t at;            // where the occurrence starts, and where its last character moves
+    int32_t gap;           // characters taken out: the pattern's length less one
+    int32_t clean_length;  // the cleaned text's length
+};
+
+// Whether keyword stands at offset s of the cleaned text, s before the removal and the
+// keyword reaching past it.
+bool formed_at(const Removal& removal, int32_t s, const Keyword& keyword) {
+    if (s < 0 || s + keyword.length > removal.clean_length) return false;
+    if (removal.raw[s] != keyword.text[0]) return false;
+    int32_t before = removal.at - s;
+    return same_bytes(removal.raw + s, keyword.text, before) &&
+           same_bytes(removal.raw + removal.at + removal.gap, keyword.text + before,
+                      keyword.length - before);
+}
+
+// Moves the keywords found in raw to where they stand in the cleaned copy at spare; false
+// when one of them loses characters to the removal, as its next place is then unknown.
+bool move_findings(const Removal& removal, const char* spare, Findings* found) {
+    for (uint32_t bits = found->present; bits; bits &= bits - 1) {
+        int32_t k = __builtin_ctz(bits);
+        int32_t q = offset_in(removal.raw, found->at[k]);
+        if (q + kKeywords[k].length <= removal.at)
+            found->at[k] = spare + q;
+        else if (q >= removal.at + removal.gap)
+            found->at[k] = spare + q - removal.gap;
+        else
+            return false;
+    }
+    return true;
+}
+
+// Adds the keywords the removal forms, where they come before any found; false when it forms
+// a pattern, which the general way must then take out too.
+bool add_formed(const Removal& removal, const PatternJoins& joins, const char* spare,
+                Findings* found) {
+    for (int32_t i = 0; i < joins.count; ++i) {
+        int32_t k = joins.join[i].keyword;
+        int32_t s = removal.at - joins.join[i].index;
+        if (!formed_at(removal, s, kKeywords[k])) continue;
+        if (k == kPatternA || k == kPatternB) return false;
+        if ((found->present >> k & 1) && found->at[k] < spare + s) continue;
+        found->present |= 1u << k;
+        found->at[k] = spare + s;
+    }
+    return true;
+}
+
+// The cleaned copy of a raw line that holds one occurrence of one pattern, whose removal
+// forms no pattern: the text before and after it go to spare straight from raw, and the
+// keywords found in raw move with their text instead of being searched for again. False for
+// any other line, found then being of no more use: the general way cleans it and searches.
+bool clean_one_removal(const LineView& raw, Findings* found, char* spare,
+                       int32_t* clean_length) {
+    uint32_t patterns = found->present & kPatternBits;
+    if (patterns != 1u << kPatternA && patterns != 1u << kPatternB) return false;
+    int32_t p = patterns == 1u << kPatternA ? kPatternA : kPatternB;
+    const Keyword& pattern = kKeywords[p];
+    const PatternJoins& joins = keyword_index.joins[p];
+    int32_t at = offset_in(raw.text, found->at[p]);
+    if (joins.count < 0 ||
+        find_bytes(raw.text + at + 1, raw.length - at - 1, pattern.text, pattern.length))
+        return false;
+    Removal removal{raw.text, at, pattern.length - 1, raw.length - (pattern.length - 1)};
+    found->present &= ~patterns;
+    if (!move_findings(removal, spare, found) || !add_formed(removal, joins, spare, found))
+        return false;
+    copy_blocks(spare, raw.text, at);
+    copy_blocks(spare + at, raw.text + at + removal.gap, raw.length - at - removal.gap + 1);
+    *clean_length = removal.clean_length;
+    return true;
 }
 
 // A timestamp stands at the line start: at least five characters with a ':' at index 3.
@@ -397,12 +504,15 @@ bool next_line(PendingScan scan, LineView* raw, Findings* found) {
 // found holds the keywords of the line as read.
 void scan_one(const LineView& raw, Findings* found, uint64_t number) {
     ScanLine line{raw.text, raw.text, raw.length, number};
-    if (found->present & (1u << kPatternA | 1u << kPatternB)) {
+    if (found->present & kPatternBits) {
+        char* spare = spare_for(time_order);
         PatternStarts starts{offset_in(raw.text, position_of(*found, kPatternA)),
                              offset_in(raw.text, position_of(*found, kPatternB))};
-        line.clean = cleaned_copy(raw.text, raw.length, starts, spare_for(time_order),
-                                  &line.clean_length);
-        find_keywords(line.clean, line.clean_length, found);
+        if (!clean_one_removal(raw, found, spare, &line.clean_length)) {
+            cleaned_copy(raw.text, raw.length, starts, spare, &line.clean_length);
+            find_keywords(spare, line.clean_length, found);
+        }
+        line.clean = spare;
     }
     check_timestamp_order(&time_order, line.clean, line.clean_length);
     if (kind_of(*found) != kEventLine) return;
