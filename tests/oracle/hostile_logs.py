@@ -211,8 +211,13 @@ class Lines:
             bad = self.error_line(self.rng.randint(1, 11))
             keyword = self.rng.choice(self.shadowing)
             line = self.timestamp() + self.rng.choice([bad + b" ", b""]) + keyword + b" " + bad
-        elif r < 0.84:
+        elif r < 0.81:
             line = self.timestamp() + self.spaced_filler(self.rng.randint(0, 80)) + self.soup()
+        elif r < 0.84:
+            # A removal in front of the keywords: they move down with the text after it.
+            removed = self.rng.choice([self.soup(), self.rng.choice(self.patterns)])
+            line = self.timestamp() + removed + self.rng.choice([self.event(),
+                                                                 self.keyword_line()])
         elif r < 0.90:
             line = self.garbage()
         elif r < 0.93:
