@@ -80,7 +80,10 @@ ByteSet line_breaks;
 ByteSet line_stops;
 
 void prepare_byte_sets() {
-    static const char kStops[] = {'\n', '\r', '\0'};
+    static constexpr char kStops[] = {'\n', '\r', '\0'};
+    static_assert(kStops[0] <= kLargestLineStop && kStops[1] <= kLargestLineStop &&
+                      kStops[2] <= kLargestLineStop,
+                  "every line stop is at most the largest");
     line_breaks = byte_set(kStops, 2);
     line_stops = byte_set(kStops, 3);
 }

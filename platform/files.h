@@ -103,6 +103,10 @@ inline int32_t reader_pending(LineReader* reader, char** bytes) {
 // reader_init; for a caller that finds the next line end itself.
 const ByteSet& line_stop_set();
 
+// No byte of the line stop set is above this value: a block with no byte at or below it
+// holds no line stop.
+inline constexpr char kLargestLineStop = '\r';
+
 // Delivers the next length pending bytes, which are followed by an LF and hold no CR, NUL or
 // LF, as a line in place, as read_line_in_place would: the LF becomes the line's NUL.
 inline void reader_take_line(LineReader* reader, int32_t length, LineView* line) {

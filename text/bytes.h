@@ -44,6 +44,14 @@ inline uint32_t block_matches(const char* p, const ByteSet& set) {
     return static_cast<uint32_t>(_mm_movemask_epi8(hits));
 }
 
+// Bit k set when byte k of the sixteen at p is at most limit, taken unsigned: one compare
+// for a set of small values, such as the control characters.
+inline uint32_t at_most_bits(const char* p, char limit) {
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i low = _mm_cmpeq_epi8(_mm_min_epu8(block, _mm_set1_epi8(limit)), block);
+    return static_cast<uint32_t>(_mm_movemask_epi8(low));
+}
+
 // The low n bits (n at most 16) that stay inside a block of which only n bytes are in range.
 inline uint32_t in_range_bits(int32_t n) { return n >= 16 ? 0xFFFFu : (1u << n) - 1; }
 

@@ -422,6 +422,27 @@ TEST(FindInSet, AgreesWithAPlainLoop) {
     }
 }
 
+// ---- at_most_bits ----
+
+// Every byte value at both ends and the middle of a block of bytes just above the limit. The
+// compare is unsigned: the high bytes are above every limit below them.
+TEST(AtMostBits, TellsEveryByteValueAgainstTheLimit) {
+    for (int32_t limit : {0, 13, 127, 128, 254}) {
+        for (int32_t value = 0; value < 256; ++value) {
+            for (int32_t at : {0, 7, 15}) {
+                SCOPED_TRACE(std::to_string(limit) + " " + std::to_string(value) + " at " +
+                             std::to_string(at));
+                std::string block(16, static_cast<char>(limit + 1));
+                block[at] = static_cast<char>(value);
+                uint32_t expected = value <= limit ? 1u << at : 0;
+                EXPECT_EQ(at_most_bits(block.data(), static_cast<char>(limit)), expected);
+            }
+        }
+    }
+    // The largest limit: every byte is at most it.
+    EXPECT_EQ(at_most_bits(std::string(16, '\xff').data(), '\xff'), 0xFFFFu);
+}
+
 // ---- find_blank ----
 
 TEST(FindBlank, TellsEveryByteValue) {
