@@ -55,14 +55,9 @@ TEST(ConsoleProcess, ShortWriteWhileReportingAFatalErrorEndsTheProcess) {
 // The print of the driver's "x" fails first on standard output, so standard error holds the
 // fatal message and nothing of the "x": output is written before error.
 void expect_short_write_on_output(const ChildRun& run, const char* reason) {
-    const uint32_t call = 0xDEADBEEF, handle = 0xFEEDFACE, data = 0xC0FFEE00;
-    std::string message = plain(kFatalHeadText) +
-                          formatted(kShortWriteFmt, call, handle, data, 1, 0, kStdOutputNameText,
-                                    plain(reason).c_str()) +
-                          plain(kFatalTailText);
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_TRUE(WithHexHoles(with_crlf(message), {call, handle, data}).Matches(run.err))
-        << run.err;
+    std::string message = short_write_message(1, kStdOutputNameText, reason);
+    EXPECT_TRUE(ShortWriteFatal(message).Matches(run.err)) << run.err;
 }
 
 TEST(ConsoleProcess, ShortWriteOnStandardOutputIsFatal) {

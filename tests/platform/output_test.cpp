@@ -145,14 +145,9 @@ void write_to_read_only(const char* name) {
 TEST(WriteRaw, FirstShortWriteIsFatalAndNamesTheFile) {
     use_fresh_death_test_processes();
     ScratchFile file("raw-fatal", "content");
-    // The code address, the handle and the data address are the child's own: any hex number.
-    const uint32_t call = 0xDEADBEEF, handle = 0xFEEDFACE, data = 0xC0FFEE00;
-    std::string message = plain(kFatalHeadText) +
-                          formatted(kShortWriteFmt, call, handle, data, 3, 0, file.name(),
-                                    plain(kReasonDeniedText).c_str()) +
-                          plain(kFatalTailText);
+    std::string message = short_write_message(3, file.name(), kReasonDeniedText);
     EXPECT_EXIT(write_to_read_only(file.name()), testing::ExitedWithCode(1),
-                WithHexHoles(as_captured(with_crlf(message)), {call, handle, data}));
+                ShortWriteFatal(as_captured(message)));
 }
 
 void write_after_clearing(const char* name) {

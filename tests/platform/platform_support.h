@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "literals.h"
 #include "platform/win_api.h"
 #include "support/texts.h"
 
@@ -108,6 +109,23 @@ private:
 inline testing::Matcher<const std::string&> WithHexHoles(const std::string& expected,
                                                          std::initializer_list<uint32_t> markers) {
     return testing::MakeMatcher(new HexHolesMatcher(expected, markers));
+}
+
+// The fatal message of a write of count bytes that put none into the file called name, for
+// reason (a literal), LF as CR LF. Where the child's own code address, handle and data
+// address go, it holds stand-ins that ShortWriteFatal leaves open.
+inline constexpr uint32_t kCallHole = 0xDEADBEEF, kHandleHole = 0xFEEDFACE,
+                          kDataHole = 0xC0FFEE00;
+inline std::string short_write_message(int32_t count, const char* name, const char* reason) {
+    return with_crlf(plain(kFatalHeadText) +
+                     formatted(kShortWriteFmt, kCallHole, kHandleHole, kDataHole, count, 0, name,
+                               plain(reason).c_str()) +
+                     plain(kFatalTailText));
+}
+
+// Matches a short write's fatal message, any hex number standing in each stand-in.
+inline testing::Matcher<const std::string&> ShortWriteFatal(const std::string& message) {
+    return WithHexHoles(message, {kCallHole, kHandleHole, kDataHole});
 }
 
 // Death tests run their statement in a fresh process, so the program's one-shot switches and
