@@ -23,3 +23,13 @@ void copy_bytes(char* dst, const char* src, int32_t n) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), load(src + i));
     for (; i < n; ++i) dst[i] = src[i];
 }
+
+ShortText short_text(const char* text, int32_t length) {
+    text = decode_literal(text);
+    ShortText t{{0, 0}, {0, 0}};
+    for (int32_t i = 0; i < length && i < 16; ++i) {
+        t.word[i / 8] |= uint64_t{static_cast<uint8_t>(text[i])} << (8 * (i % 8));
+        t.mask[i / 8] |= uint64_t{0xFF} << (8 * (i % 8));
+    }
+    return t;
+}

@@ -3,13 +3,16 @@
 // Every search looks at the n bytes from t on, treats NUL as an ordinary byte, and never
 // reports a position outside them. To stay branch-free at the end of a range it may READ up
 // to kSearchSlack bytes past t + n: the caller's storage must hold that many bytes after any
-// range it searches (the line buffers and the reader buffer carry them). Nothing is decoded:
-// a needle must already be plain.
+// range it searches (the line buffers and the reader buffer carry them). A needle, or the
+// second text of a comparison, may be a literal: it is decoded at entry, as by every text
+// primitive; the bytes searched are taken as they are.
 #pragma once
 
 #include <cstdint>
 
 #include <emmintrin.h>
+
+#include "text/literal.h"
 
 #ifndef __SSE2__
 #error "the byte searches need SSE2 (-msse2 on i686)"
@@ -149,9 +152,25 @@ inline uint32_t load_half_word(const char* p) {
     return word;
 }
 
-// True when the m bytes at a equal the m bytes at b; reads exactly those bytes. Eight (or
-// four) at a time, the last group overlapping the one before it.
+// A text of one to sixteen bytes made ready to be compared in two loads: its bytes as two
+// words, and masks that keep the bytes it has.
+struct ShortText {
+    uint64_t word[2];
+    uint64_t mask[2];
+};
+
+// The short form of text (a literal is decoded first), of its first length bytes (1..16).
+ShortText short_text(const char* text, int32_t length);
+
+// True when the bytes at p start with t. Reads sixteen bytes from p, which line storage has.
+inline bool starts_with_short(const char* p, const ShortText& t) {
+    return (((load_word(p) ^ t.word[0]) & t.mask[0]) | ((load_word(p + 8) ^ t.word[1]) & t.mask[1])) == 0;
+}
+
+// True when the m bytes at a equal the m bytes at b (decoded first); reads exactly those
+// bytes. Eight (or four) at a time, the last group overlapping the one before it.
 inline bool same_bytes(const char* a, const char* b, int32_t m) {
+    b = decode_literal(b);
     if (m >= 8) {
         for (int32_t i = 0; i + 8 < m; i += 8)
             if (load_word(a + i) != load_word(b + i)) return false;
@@ -207,6 +226,7 @@ inline const char* first_whole(const char* t, int32_t n, int32_t i, uint32_t bit
 // the positions where the needle's first two bytes stand; only they are compared in full.
 // Inline, so that a needle of known length is compared without a loop.
 inline const char* find_bytes(const char* t, int32_t n, const char* needle, int32_t m) {
+    needle = decode_literal(needle);
     __m128i first = _mm_set1_epi8(needle[0]);
     __m128i second = _mm_set1_epi8(needle[1]);
     for (int32_t i = 0; i + m <= n; i += 16)
@@ -221,6 +241,8 @@ inline const char* find_bytes(const char* t, int32_t n, const char* needle, int3
 inline void find_both(const char* t, int32_t n, Needle a, Needle b, const char** at_a,
                       const char** at_b) {
     *at_a = *at_b = nullptr;
+    a.bytes = decode_literal(a.bytes);
+    b.bytes = decode_literal(b.bytes);
     __m128i a0 = _mm_set1_epi8(a.bytes[0]), a1 = _mm_set1_epi8(a.bytes[1]);
     __m128i b0 = _mm_set1_epi8(b.bytes[0]), b1 = _mm_set1_epi8(b.bytes[1]);
     for (int32_t i = 0; i < n && !(*at_a && *at_b); i += 16) {

@@ -1,98 +1,25 @@
 // The formatter: expands % directives into a destination of known size, cutting what does not fit.
 //
 // Every directive is first described as pieces of known length (a fill, a head, a run of zeros,
-// a tail) and then written through one bounded writer. The writer keeps the logical position of
-// the text as if the destination were unbounded, so huge widths and decimals cost only the room
-// that is really there, and the result is the unbounded text cut to capacity - 1 bytes.
+// a tail) and then written through one bounded writer (format_out.h), so the result is the
+// unbounded text cut to capacity - 1 bytes.
 #include "text/format.h"
 
 #include "literals.h"
 #include "text/digits.h"
+#include "text/format_out.h"
 
 namespace {
 
-// Far above any text a format can describe; keeps the logical position from overflowing.
-constexpr int64_t kLogicalLimit = int64_t(1) << 62;
 // The widest a * width may be; outside 0..kMaxStarWidth the value is reported instead.
 constexpr int32_t kMaxStarWidth = 1024;
 // A digit group too large for 32 bits is taken as the largest width.
 constexpr int32_t kHugeWidth = 0x7FFFFFFF;
+// %v without a precision shows at most this many characters, or as many as the text has bytes
+// when that is more: caret notation never makes a message longer than this or than the text.
+constexpr int64_t kShownRoom = 1023;
 
-// Blanks and tabs are what %w trims.
-bool is_trimmed(char c) { return c == ' ' || c == '\t'; }
-
-int64_t min64(int64_t a, int64_t b) { return a < b ? a : b; }
-
-int64_t trailing_trimmed(const char* t, int64_t n) {
-    int64_t k = 0;
-    while (k < n && is_trimmed(t[n - 1 - k])) ++k;
-    return k;
-}
-
-// The bounded writer. Bytes at logical positions from `last` on are dropped; `last` itself is
-// kept for the NUL.
-struct Out {
-    char* dst;
-    int64_t last;
-    int64_t pos;  // logical end of the text
-    int64_t run;  // blanks and tabs at the logical end of the text
-
-    int64_t room() const { return pos < last ? last - pos : 0; }
-
-    void advance(int64_t n, int64_t trimmed) {
-        pos = min64(pos + n, kLogicalLimit);
-        run = trimmed == n ? min64(run + n, pos) : trimmed;
-    }
-
-    void put_copies(char c, int64_t n) {
-        if (n <= 0) return;
-        int64_t kept = min64(n, room());
-        for (int64_t i = 0; i < kept; ++i) dst[pos + i] = c;
-        advance(n, is_trimmed(c) ? n : 0);
-    }
-
-    void put_text(const char* t, int64_t n) {
-        if (n <= 0) return;
-        int64_t kept = min64(n, room());
-        for (int64_t i = 0; i < kept; ++i) dst[pos + i] = t[i];
-        advance(n, trailing_trimmed(t, n));
-    }
-
-    void put(char c) { put_copies(c, 1); }
-
-    // A conversion leaves its text NUL-terminated, so a following %> finds nothing to step over.
-    void mark_end() {
-        if (pos <= last) dst[pos] = 0;
-    }
-};
-
-// %>: steps over the text already standing at the output position, never past `last`. Text
-// that goes on beyond the destination cannot be seen; it counts as one more character that is
-// no blank, so %w never trims back into it.
-void step_over(Out& out) {
-    if (out.pos > out.last) return;
-    int64_t end = out.pos;
-    while (end < out.last && out.dst[end] != 0) ++end;
-    int64_t n = end - out.pos;
-    out.advance(n, trailing_trimmed(out.dst + out.pos, n));
-    if (out.dst[end] != 0) out.advance(1, 0);
-}
-
-// %w: ends the text and removes its trailing blanks and tabs, those before a %> included.
-void trim_end(Out& out) {
-    int64_t end = out.pos - out.run;
-    int64_t stop = min64(out.pos, out.last);
-    for (int64_t i = end; i <= stop; ++i) out.dst[i] = 0;
-    out.pos = end;
-    out.run = 0;
-}
-
-// Ends the text with a NUL at the cut and returns the length that stands in the destination.
-int32_t finish(Out& out) {
-    int64_t end = min64(out.pos, out.last);
-    out.dst[end] = 0;
-    return static_cast<int32_t>(end);
-}
+using namespace format_out;
 
 // --- Argument words ------------------------------------------------------------------------
 
@@ -157,7 +84,7 @@ const Modifier* find_modifier(char c) {
 
 // --- Conversions ---------------------------------------------------------------------------
 
-enum class Kind : uint8_t { Text, Number, Plural };
+enum class Kind : uint8_t { Text, Shown, Number, Plural };
 
 using Converter = void (*)(uint32_t, uint32_t, char*);
 
@@ -171,6 +98,7 @@ struct Conversion {
 
 constexpr Conversion kConversions[] = {
     {'s', Kind::Text, nullptr, false, 1},
+    {'v', Kind::Shown, nullptr, false, 1},
     {'i', Kind::Number, format_signed, true, 1},
     {'l', Kind::Number, format_signed, true, 1},
     {'u', Kind::Number, format_unsigned, false, 1},
@@ -308,6 +236,22 @@ Field text_arg_field(Call& call, char* buf) {
     return text_field(t, text_length(t));
 }
 
+// %v: the text of %s as the console shows it, control characters in caret notation, in at most
+// the precision's characters (without one, see kShownRoom).
+void put_shown_field(Call& call, const Settings& s, bool left) {
+    char single[2] = {0, 0};
+    Field f = text_arg_field(call, single);
+    int64_t limit = s.decimals > 0 ? s.decimals : (f.head_len > kShownRoom ? f.head_len
+                                                                            : kShownRoom);
+    int64_t shown = 0;
+    int64_t taken = shown_prefix(f.head, limit, &shown);
+    int64_t fill = s.width - shown;
+    char c = (s.flags & kZeroFill) ? '0' : ' ';
+    if (!left) call.out.put_copies(c, fill);
+    put_shown(call.out, f.head, taken);
+    if (left) call.out.put_copies(c, fill);
+}
+
 // Endings of a number that was exactly one, by width.
 const char* const kSingularEndings[] = {"", "", "", "y", "es", "s"};
 
@@ -389,10 +333,11 @@ const char* convert(Call& call, const char* p, Settings& s) {
     char buf[kDressRoom];
     Field f = text_field("?", 1);
     if (cv && cv->kind == Kind::Plural) put_plural(call, s.width);
+    if (cv && cv->kind == Kind::Shown) put_shown_field(call, s, upper);
     if (cv && cv->kind == Kind::Text) f = text_arg_field(call, buf);
     if (cv && cv->kind == Kind::Number) f = number_field(call, *cv, s, digits, buf);
     call.args.next += taken;
-    if (!cv || cv->kind != Kind::Plural) put_field(call.out, f, s, upper);
+    if (!cv || cv->kind == Kind::Text || cv->kind == Kind::Number) put_field(call.out, f, s, upper);
     call.out.mark_end();
     return cv ? p + 1 : p;
 }

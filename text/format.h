@@ -4,6 +4,11 @@
 // one word; a 64-bit value is passed as Wide and takes two words, low first, for a directive
 // with the ~ modifier; a * width takes one word before its value. The formatter reads only
 // the low 32 bits of a word for a 32-bit conversion.
+//
+// %v takes a text as %s does and writes it as the console is to show it (text/shown.h): every
+// control character but TAB in caret notation, ^[ for ESC, ^J for LF, ^? for DEL. A precision
+// bounds it ("%.1000v": at most 1000 characters); without one it takes at most 1023
+// characters, or as many as the text has bytes when that is more. A caret pair is never split.
 #pragma once
 
 #include <cstdint>

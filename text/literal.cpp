@@ -1,7 +1,6 @@
 // Decoding of scrambled literals, in place and only inside the literal pool.
 #include "literals.h"
-#include "text/keystream.h"
-#include "text/text.h"
+#include "text/literal.h"
 
 namespace {
 
@@ -41,9 +40,4 @@ const char* decode_marked_text(const char* t) {
     // A failed check leaves the text as it is: it is then used unchanged.
     unscramble_text(const_cast<char*>(t));
     return t;
-}
-
-TextArg decode_literal(TextArg t) {
-    if (t.is_char()) return t;
-    return TextArg(decode_literal(t.text()));
 }

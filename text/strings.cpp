@@ -10,6 +10,11 @@ typedef uint32_t __attribute__((may_alias)) Unit;
 
 }  // namespace
 
+TextArg decode_literal(TextArg t) {
+    if (t.is_char()) return t;
+    return TextArg(decode_literal(t.text()));
+}
+
 const char* text_of(TextArg t, char* single) {
     if (!t.is_char()) return decode_literal(t.text());
     single[0] = static_cast<char>(t.word);

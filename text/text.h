@@ -1,4 +1,4 @@
-// Scrambled literals, the character-class table and the primitives on NUL-terminated byte texts.
+// The character-class table and the primitives on NUL-terminated byte texts.
 //
 // Texts live in caller storage. No primitive checks the room in a destination: the caller
 // sizes it for the largest text it can receive. Every primitive that reads a text argument
@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "text/keystream.h"
+#include "text/literal.h"
 
 namespace text_detail {
 // Never defined and not constexpr: reaching it while a character code is checked at compile
@@ -48,26 +48,8 @@ inline bool is_blank(char c) { return CharClass[static_cast<uint8_t>(c)] & kClas
 // The digits are exactly '0'..'9', so no table is needed.
 inline bool is_digit(char c) { return static_cast<uint8_t>(c - '0') < 10; }
 
-// The out-of-line part of decode_literal for a text whose first byte is a marker: decodes it
-// in place when it lies in the literal pool; returns t.
-const char* decode_marked_text(const char* t);
-
-// Decodes a scrambled literal in place on its first use and returns t. Values 1..255 and
-// every text outside the literal pool come back unchanged and untouched. A pool text whose
-// marker disagrees with its check value is left as it is and used unchanged. t must not be
-// null. Every text passes here, so the common case, a plain first byte, costs no call.
-inline const char* decode_literal(const char* t) {
-    if (reinterpret_cast<uintptr_t>(t) <= 255) return t;
-    uint8_t first = static_cast<uint8_t>(*t);
-    return keystream::is_marker(first) ? decode_marked_text(t) : t;
-}
+// decode_literal for a text parameter: a character comes back as it is.
 TextArg decode_literal(TextArg t);
-
-// Unscrambles a text in the stored form (marker, scrambled bytes, NUL) in place, wherever it
-// lies. Returns 0 when decoded, 1 when the check failed (nothing written), 2 when the text
-// carries no marker or is one character long (nothing written). Only decode_literal and the
-// tests call it.
-int32_t unscramble_text(char* t);
 
 // The text t stands for: a text is decoded; a character becomes a one-character text in
 // single, which the caller provides (two bytes), so the character 0 gives the empty text.

@@ -84,28 +84,21 @@ int32_t parse_integer(const char* text, const char** end, int32_t* value) {
     return p == digits ? 2 : 0;
 }
 
-int32_t parse_fixed_in_line(const char* text, const char** end, int32_t places, int32_t* value) {
-    const char* p = skip_blanks(text);
-    uint64_t word;
-    __builtin_memcpy(&word, p, sizeof word);
-    int32_t whole = leading_digits(word);
-    // Seven whole digits and one place stay far below 2^31; anything else is read in full.
-    if (places != 1 || whole == 0 || whole == 8) return parse_fixed(text, end, places, value);
-    int32_t tenths = static_cast<int32_t>(digits_value(word, whole)) * 10;
-    p += whole;
-    if (*p == '.') {
-        uint64_t fraction;
-        __builtin_memcpy(&fraction, p + 1, sizeof fraction);
-        int32_t digits = leading_digits(fraction);
-        if (digits == 8) return parse_fixed(text, end, places, value);
-        if (digits >= 1) tenths += p[1] - '0';
-        if (digits >= 2 && p[2] >= '5') tenths += 1;
-        p += 1 + digits;
-    }
-    if (end) *end = p;
-    if (value) *value = tenths;
-    return 0;
+LineNumber any_integer_in_line(const char* text) {
+    LineNumber number{nullptr, 0};
+    const char* end = nullptr;
+    if (parse_integer(text, &end, &number.value) == 0) number.end = end;
+    return number;
 }
+
+LineNumber any_tenths_in_line(const char* text) {
+    LineNumber number{nullptr, 0};
+    const char* end = nullptr;
+    if (parse_fixed(text, &end, 1, &number.value) == 0) number.end = end;
+    return number;
+}
+
+namespace {
 
 // Reads digits into the magnitude m, one at a time; false when m passes limit.
 bool add_digits(const char* digits, int32_t count, uint64_t limit, uint64_t* m) {
@@ -115,6 +108,8 @@ bool add_digits(const char* digits, int32_t count, uint64_t limit, uint64_t* m) 
     }
     return true;
 }
+
+}  // namespace
 
 int32_t parse_fixed(const char* text, const char** end, int32_t places, int32_t* value) {
     const char* start = skip_blanks(text);

@@ -99,6 +99,14 @@ std::vector<Row> language_rows() {
         {"%u %s %~x]%s", args(), "0  0]"},
         // %w removes blanks that never fitted, and the cut text comes back.
         {"ab%99999999s%w]", args(0), "ab]"}, {"ab%99999999U%w]", args(7), "ab7]"},
+        // %v: control characters but TAB in caret notation; high bytes as they are.
+        {"%v]", args("a\x1b[31mb"), "a^[[31mb]"}, {"%v]", args("x\ny\tz\x7f"), "x^Jy\tz^?]"},
+        {"%v]", args("\x01\x1f\r"), "^A^_^M]"}, {"%v]", args("caf\xE9\x9b"), "caf\xE9\x9b]"},
+        {"%v]", args('\n'), "^J]"}, {"%v]", args(0), "]"}, {"%v %u]", args("p", 5), "p 5]"},
+        {"%5v]", args("\x1b"), "   ^[]"}, {"%5V]", args("\x1b"), "^[   ]"},
+        // a precision bounds the characters shown, and a caret pair is never split
+        {"%.3v]", args("a\x1b" "b"), "a^[]"}, {"%.2v]", args("a\x1b" "b"), "a]"},
+        {"%.2v%w]", args("a \x01"), "a]"},
     };
 }
 
@@ -149,6 +157,39 @@ TEST(FormatText, TwoLongLinesIntoAWarningBuffer) {
     EXPECT_EQ(format_into(buf.data(), 2048, format, a.c_str(), b.c_str()), 2047);
     EXPECT_EQ(std::string(buf.data()), full.substr(0, 2047));
     EXPECT_EQ(std::string(buf.data() + 2048, 8), std::string(8, 'x'));
+}
+
+std::string repeated(const std::string& piece, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += piece;
+    return out;
+}
+
+// Without a precision %v shows at most 1023 characters, or as many as the text has bytes:
+// caret notation makes no text longer than that, and a text without control characters is
+// shown whole.
+TEST(FormatText, ShownTextIsBoundByItsOwnLengthOr1023) {
+    std::string escapes(1023, '\x1b');
+    EXPECT_EQ(expand("%v", args(escapes.c_str())), repeated("^[", 511));
+    std::string plain_text(1500, 'p');
+    EXPECT_EQ(expand("%v", args(plain_text.c_str())), plain_text);
+    std::string mixed = std::string(1000, 'm') + std::string(100, '\n');
+    EXPECT_EQ(expand("%v", args(mixed.c_str())), std::string(1000, 'm') + repeated("^J", 50));
+}
+
+// The messages that quote log lines fit the console's 2047 characters whole, line end
+// included, however many control characters the lines hold.
+TEST(FormatText, QuotedLinesFitTheConsoleBuffer) {
+    std::string line(1000, '\x1b');  // the time warning quotes at most 1000 bytes of each line
+    std::vector<char> buf(2048);
+    int32_t n = format_into(buf.data(), 2048, kTimeBackwardsFmt, line.c_str(), line.c_str());
+    EXPECT_LT(n, 2047);
+    EXPECT_EQ(std::string(buf.data()).substr(n - 7), "^[^[^[\n");
+    EXPECT_NE(std::string(buf.data()).find("^[\n-> ^["), std::string::npos);
+    std::string raw(1023, '\x7f');
+    n = format_into(buf.data(), 2048, kParseErrorFmt, 11, Wide(~uint64_t(0)), raw.c_str());
+    EXPECT_LT(n, 2047);
+    EXPECT_EQ(std::string(buf.data()).substr(n - 3), "^?\n");
 }
 
 // Widths and decimals far beyond the destination cost only its room.
