@@ -1,6 +1,6 @@
 // Process entry of the native logtally: records the arguments for the stand-in, then runs the
 // program's own entry.
-#include "analysis/program.h"
+#include "app/program.h"
 #include "platform/standin/win_standin.h"
 
 int main(int argc, char** argv) {

@@ -2,7 +2,7 @@
 // compiler may call in its place.
 #include <cstddef>
 
-#include "analysis/program.h"
+#include "app/program.h"
 
 extern "C" {
 

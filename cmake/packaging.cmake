@@ -60,9 +60,12 @@ endfunction()
 # package_files builds everything the package holds, for CPack to collect.
 if(WIN32)
   install(TARGETS logtally RUNTIME DESTINATION .)
+  # Windows' own editors want CR LF; the license goes as LICENSE.txt, which Windows opens.
   configure_file(${CMAKE_SOURCE_DIR}/doc/README-windows.txt.in
                  ${CMAKE_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
-  install(FILES ${CMAKE_BINARY_DIR}/README.txt ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION .)
+  configure_file(${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/LICENSE.txt @ONLY
+                 NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_BINARY_DIR}/README.txt ${CMAKE_BINARY_DIR}/LICENSE.txt DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win32)
   add_custom_target(package_files DEPENDS logtally)

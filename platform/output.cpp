@@ -3,7 +3,7 @@
 #include "platform/output.h"
 
 #include "literals.h"
-#include "platform/fatal.h"  // both ways: a short write is fatal, the fatal message is written
+#include "platform/fatal.h"
 #include "platform/handles.h"
 #include "platform/reasons.h"
 #include "text/text.h"
@@ -69,6 +69,25 @@ int32_t write_or_fail(HANDLE handle, const void* data, int32_t count, uint32_t* 
     return moved;
 }
 
+// Standard output and standard error whose reader has gone (a pipe into `head` that closed):
+// they take no more output, and the run goes on without them, since the reports are what it
+// is for. Any other short write, also to a console on a full disk, stays fatal.
+bool console_gone[2];
+
+// Windows reports a pipe whose reader closed as ERROR_NO_DATA or ERROR_BROKEN_PIPE; Wine
+// reports a POSIX pipe so (`| head` in a shell) as ERROR_PIPE_NOT_CONNECTED.
+bool reader_gone(uint32_t code) {
+    return code == ERROR_NO_DATA || code == ERROR_BROKEN_PIPE || code == ERROR_PIPE_NOT_CONNECTED;
+}
+
+// 0 for standard output, 1 for standard error, -1 for any other handle.
+int32_t console_index(HANDLE handle) {
+    if (handle == std_output) return 0;
+    return handle == std_error ? 1 : -1;
+}
+
+int32_t write_to_std_error(const char* text) { return write_text(std_error, text); }
+
 void change_console_mode(DWORD clear, DWORD set) {
     DWORD mode;
     if (!GetConsoleMode(std_input, &mode)) return;
@@ -85,6 +104,7 @@ void init_console() {
     register_handle_name(std_output, kStdOutputNameText);
     register_handle_name(std_error, kStdErrorNameText);
     std_kinds_differ = GetFileType(std_output) != GetFileType(std_error);
+    set_fatal_writer(write_to_std_error);
     change_console_mode(ENABLE_MOUSE_INPUT, ENABLE_WINDOW_INPUT);
 }
 
@@ -109,8 +129,14 @@ int32_t write_text(HANDLE handle, TextArg text) {
         show_in_message_box(static_cast<const char*>(data));
         return 0;
     }
+    int32_t console = console_index(handle);
+    if (console >= 0 && console_gone[console]) return 0;
     uint32_t code = 0;
     int32_t moved = write_or_fail(handle, data, count, &code);
+    if (moved != count && console >= 0 && reader_gone(code)) {
+        console_gone[console] = true;
+        return moved;
+    }
     if (moved != count && write_fails_hard == 1) {
         write_fails_hard = 0;
         char name[kHandleNameSize];

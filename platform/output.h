@@ -34,9 +34,11 @@ int32_t write_text(HANDLE handle, TextArg text);
 
 // The single place where bytes reach the system: returns the count written. A write the
 // system cuts short without failing is followed by one for the rest; the fatal message of a
-// short write ends with the system's reason. A null handle
-// shows the text at data (up to its NUL, cut at 1023 characters) in a message box instead,
-// exactly as it stands, and returns 0.
+// short write ends with the system's reason. A write to standard output or standard error
+// whose reader has gone (ERROR_NO_DATA, ERROR_BROKEN_PIPE, ERROR_PIPE_NOT_CONNECTED) is no
+// fatal error: that handle is written no more, each later write returning 0, and the switch
+// stays set. A null handle shows the text at data (up to its NUL, cut at 1023 characters) in
+// a message box instead, exactly as it stands, and returns 0.
 int32_t write_raw(HANDLE handle, const void* data, int32_t count);
 
 // A file written through one 64 KiB buffer, owned by the caller: texts are expanded straight
