@@ -1,10 +1,9 @@
-// The event parser: one event line into its calling line, called extension and duration, fed
-// to the tallies.
+// The event parser: one event line into its calling line, called extension and duration.
 #pragma once
 
 #include <cstdint>
 
-#include "analysis/scan.h"
+#include "analysis/line_index.h"
 
 // What parse_event finds wrong with an event line; the value is the code the parse error
 // message prints, and the README's table of parse errors has a row for each.
@@ -36,32 +35,11 @@ struct ParsedEvent {
     int32_t extension_name_length;
 };
 
-// Where each event marker can first stand in a line: the first position of the keyword the
-// marker starts with, or null when that keyword is absent (and so is the marker). The line
-// itself for both is always right, only slower.
-struct MarkerHints {
-    const char* call;
-    const char* conf;
-};
+// Reads the event of line (cleaned, indexed, its keywords found) into event (owned by the
+// caller; every field is set anew). Returns kParsed, or the parse error with event partly
+// filled. Changes nothing else.
+ParseError parse_event(const IndexedLine& line, ParsedEvent* event);
 
-// Reads the event of line (length characters, NUL-terminated, with kSearchSlack bytes of
-// storage after it) into event (owned by the caller; every field is set anew). Returns kParsed,
-// or the parse error and event partly filled.
-ParseError parse_event(const char* line, int32_t length, MarkerHints hints, ParsedEvent* event);
-
-// Parses line's cleaned text and tallies its calling line, then its called extension, both with
-// the event's duration. A malformed line ends the process through parse_error_exit. The
-// tallies may wait for the next event lines: flush_events makes them complete.
-void parse_event_line(const ScanLine& line, MarkerHints hints);
-
-// Tallies every event parse_event_line still holds, in the order of their lines.
-void flush_events();
-
-// Prints the error code, the line's number and its raw text, then ends the process with exit
-// code 1; no report is written. The fuzz build alone (LOGTALLY_PARSE_ERROR_RETURNS) returns
-// after the message, so that one process can read many logs.
-#ifdef LOGTALLY_PARSE_ERROR_RETURNS
-void parse_error_exit(ParseError code, const ScanLine& line);
-#else
-[[noreturn]] void parse_error_exit(ParseError code, const ScanLine& line);
-#endif
+// Prints the error code, the line's number and its raw text (as read, before cleaning), then
+// ends the process with exit code 1; no report is written.
+[[noreturn]] void parse_error_exit(ParseError code, uint64_t line_number, const char* raw);

@@ -2,6 +2,10 @@
 // exactly as typed) and derives the base name; tells whether the log changed while read.
 #include "analysis/input.h"
 
+#include "analysis/path_checks.h"
+#include "analysis/command_line.h"
+#include "analysis/compressed.h"
+#include "analysis/options.h"
 #include "analysis/tally.h"
 #include "literals.h"
 #include "platform/files.h"
@@ -16,34 +20,11 @@ char base_name[kLineSize];
 
 namespace {
 
-char command_work[kCommandLineSize];
 char arguments_work[kCommandLineSize];
 
 // Size and last write of the log when it was opened; valid only when taken.
 BY_HANDLE_FILE_INFORMATION input_at_open;
 bool input_at_open_taken;
-
-// The program name ends at its closing quote, or at the first blank when it is not quoted.
-// An unclosed quote runs to the end of the text.
-char* program_name_end(char* text) {
-    if (*text != '"') {
-        while (*text && !is_blank(*text)) ++text;
-        return text;
-    }
-    text_copy(text, text + 1);
-    char* close = text_find(text, '"');
-    if (!close) return text + text_length(text);
-    text_copy(close, close + 1);
-    return close;
-}
-
-// The last folder separator of path, or null.
-const char* last_separator(const char* path) {
-    const char* last = nullptr;
-    for (const char* p = path; *p; ++p)
-        if (is_folder_separator(*p)) last = p;
-    return last;
-}
 
 bool is_wide_blank(WCHAR c) { return c <= 0xFF && is_blank(static_cast<char>(c)); }
 
@@ -75,37 +56,7 @@ bool same_stamp(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORM
            a.ftLastWriteTime.dwHighDateTime == b.ftLastWriteTime.dwHighDateTime;
 }
 
-// Full path of the program into a 261-byte buffer; "" when the system cannot give it.
-void full_program_path(const char* name, char* out) {
-    out[0] = 0;
-    DWORD length = GetFullPathNameA(name, kProgramPathSize - 1, out, nullptr);
-    if (length == 0 || length >= kProgramPathSize - 1) out[0] = 0;
-}
-
-void split_program_path(const char* name, char* directory_out, char* program_name_out) {
-    char full[kProgramPathSize];
-    full_program_path(name, full);
-    const char* separator = last_separator(full);
-    const char* file = separator ? separator + 1 : full;
-    if (program_name_out) text_copy(program_name_out, file);
-    if (directory_out) text_copy_n(directory_out, full, static_cast<int32_t>(file - full));
-}
-
 }  // namespace
-
-void split_command_text(const char* command_line, char* directory_out, char* program_name_out,
-                        char* arguments_out) {
-    text_copy_n(command_work, command_line, kCommandLineSize - 1);
-    char* split = program_name_end(command_work);
-    if (arguments_out) text_copy(arguments_out, split);
-    if (!directory_out && !program_name_out) return;
-    *split = 0;
-    split_program_path(command_work, directory_out, program_name_out);
-}
-
-void split_command_line(char* directory_out, char* program_name_out, char* arguments_out) {
-    split_command_text(GetCommandLineA(), directory_out, program_name_out, arguments_out);
-}
 
 void usage_exit() {
     print(kUsageText);
@@ -134,10 +85,18 @@ void make_base_name(const char* path, char* out) {
 }
 
 int32_t path_from_arguments(char* arguments, char* path) {
-    const char* taken = take_input_path(arguments);
+    const char* taken = take_input_path(after_end_of_options(arguments));
     if (!taken[0] || text_length(taken) > kLineSize - 1) return 1;
     text_copy(path, taken);
     return 0;
+}
+
+// A compressed log read as text gives a few lines of garbage and plausible empty reports.
+void refuse_compressed_input() {
+    const char* compression = compression_of_log(input_handle, input_path);
+    if (!compression) return;
+    print(kCompressedFmt, input_path, compression);
+    usage_exit();
 }
 
 // A device (nul.log, com1.log, /dev/zero), a pipe or a FIFO is no log: it may give no line,
@@ -149,6 +108,10 @@ void select_input() {
     }
     split_command_line(nullptr, nullptr, arguments_work);
     if (path_from_arguments(arguments_work, input_path) != 0) usage_exit();
+    if (!path_names_kept(input_path)) {
+        print(kPathNameDroppedText);
+        usage_exit();
+    }
     if (open_file(input_path, kOpenRead, &input_handle) != 0) {
         char reason[kReasonSize];
         print(kCannotOpenFmt, input_path, system_reason(file_error(input_path), reason));
@@ -158,6 +121,7 @@ void select_input() {
         print(kNotAFileFmt, input_path);
         usage_exit();
     }
+    refuse_compressed_input();
     input_at_open_taken = GetFileInformationByHandle(input_handle, &input_at_open) != 0;
     make_base_name(input_path, base_name);
     name_arena_init();
@@ -166,9 +130,17 @@ void select_input() {
 
 // Windows holds the log exclusively, but a POSIX lock is only advisory: a writer may append
 // to or cut the log under the line loop, and the reports then no longer match it.
-void warn_if_input_changed() {
-    if (!input_at_open_taken) return;
+bool input_changed() {
+    if (!input_at_open_taken) return false;
     BY_HANDLE_FILE_INFORMATION now;
-    if (GetFileInformationByHandle(input_handle, &now) && same_stamp(now, input_at_open)) return;
-    print(kLogChangedFmt, input_path);
+    return !GetFileInformationByHandle(input_handle, &now) || !same_stamp(now, input_at_open);
+}
+
+void warn_if_input_changed() {
+    if (input_changed()) print(kLogChangedFmt, input_path);
+}
+
+// A line cut short or shifted by a writer reads as malformed though the log holds it intact.
+void warn_if_input_changed_at_parse_error() {
+    if (input_changed()) print(kLogChangedAtErrorFmt, input_path);
 }

@@ -11,11 +11,10 @@ NameArena name_arena;
 
 namespace {
 
-// What the arena stores before each name: the bytes the copy may use (its NUL included) and
-// the name's length. An entry's name always points just after its cell.
+// What the arena stores before each name: the bytes the copy may use, its NUL included. An
+// entry's name always points just after its cell.
 struct NameCell {
-    uint16_t room;
-    uint16_t length;
+    uint32_t room;
 };
 constexpr int32_t kCellSize = sizeof(NameCell);
 
@@ -73,7 +72,7 @@ char* move_names(char* region) {
 
 // Makes room for a cell of size bytes: the names in use move to a new region with headroom
 // and the old region goes back to the system.
-void compact_arena(int32_t size) {
+[[gnu::noinline]] void compact_arena(int32_t size) {
     int64_t wanted = (live_bytes() + size) * kRegionHeadroom;
     uint32_t region_size = wanted < kLeastRegionSize ? kLeastRegionSize
                                                      : static_cast<uint32_t>(wanted);
@@ -85,32 +84,57 @@ void compact_arena(int32_t size) {
     if (old) page_free(old);
 }
 
-// A new cell with room for length characters, holding name.
-const char* intern_name(const char* name, int32_t length) {
+// Gives entry a new cell with room for length characters (1 or more), holding name. Out of
+// line: a name mostly fits the copy it replaces.
+[[gnu::noinline]] void intern_name(TallyEntry* entry, const char* name, int32_t length) {
     int32_t room = room_for(length);
     int32_t size = kCellSize + room;
     if (name_arena.end - name_arena.next < size) compact_arena(size);
     NameCell* cell = reinterpret_cast<NameCell*>(name_arena.next);
     name_arena.next += size;
-    cell->room = static_cast<uint16_t>(room);
+    cell->room = static_cast<uint32_t>(room);
     char* text = reinterpret_cast<char*>(cell) + kCellSize;
-    cell->length = static_cast<uint16_t>(length);
     copy_bytes(text, name, length);
     text[length] = 0;
-    return text;
+    entry->name = text;
 }
 
-// Gives entry the name: in place when its own copy has the room, else in a new copy.
-void rename_entry(TallyEntry* entry, const char* name, int32_t length) {
-    if (!in_arena(entry->name) || cell_of(entry->name)->room < length + 1) {
-        entry->name = intern_name(name, length);
+// An entry offered an empty name keeps its name, or takes the shared empty one on its first
+// event.
+void keep_empty_name(TallyEntry* entry) {
+    if (!entry->name) entry->name = empty_name.text;
+}
+
+// Gives entry the name (length characters, 1 or more, trimmed) and counts its length: in
+// place when its own copy has the room, else in a new copy. Names change on most events of
+// a busy log: writing the name over its copy costs less than comparing first, and an
+// unchanged name fits its own room. The shared empty name has no room.
+[[gnu::always_inline]] inline void keep_name(TallyTable* table, TallyEntry* entry,
+                                             const char* name, int32_t length) {
+    if (length > table->longest_name) table->longest_name = length;
+    char* text = const_cast<char*>(entry->name);
+    if (!text || cell_of(text)->room <= static_cast<uint32_t>(length)) {
+        intern_name(entry, name, length);
         return;
     }
-    char* text = const_cast<char*>(entry->name);
-    cell_of(text)->length = static_cast<uint16_t>(length);
-    // The room is a multiple of sixteen, and the name comes from line-sized storage.
-    copy_blocks(text, name, length);
+    // The room is a multiple of sixteen, and the name comes from line-sized storage: whole
+    // blocks, the first one without a test.
+    copy_blocks(text, name, kLeastRoom);
+    copy_blocks(text + kLeastRoom, name + kLeastRoom, length - kLeastRoom);
     text[length] = 0;
+}
+
+// tally_event's naming for a name (length characters, 1 or more) that may have blanks at
+// its ends: they are trimmed first.
+[[gnu::noinline]] void keep_trimmed_name(TallyTable* table, TallyEntry* entry,
+                                         const char* name, int32_t length) {
+    while (length > 0 && is_blank(*name)) ++name, --length;
+    while (length > 0 && is_blank(name[length - 1])) --length;
+    if (length > 0) {
+        keep_name(table, entry, name, length);
+        return;
+    }
+    keep_empty_name(entry);
 }
 
 }  // namespace
@@ -125,18 +149,22 @@ int64_t name_arena_size() { return name_arena.end - name_arena.base; }
 
 void tally_event(TallyTable* table, int32_t identifier, int64_t duration, const char* name,
                  int32_t length) {
-    if (identifier < 1 || identifier > kTallySize) return;
-    TallyEntry& entry = table->entry[identifier - 1];
-    entry.count += 1;
-    entry.total = add_saturating(entry.total, duration);
-    if (!entry.name) entry.name = empty_name.text;
-    while (length > 0 && is_blank(*name)) ++name, --length;
-    while (length > 0 && is_blank(name[length - 1])) --length;
-    if (length > table->longest_name) table->longest_name = length;
-    if (length == 0) return;
-    // Names change on most events of a busy log: writing the name over its copy costs less
-    // than comparing first, and an unchanged name fits its own room.
-    rename_entry(&entry, name, length);
+    // Identifiers below 1 wrap to large indexes.
+    uint32_t index = static_cast<uint32_t>(identifier) - 1;
+    if (index >= static_cast<uint32_t>(kTallySize)) return;
+    TallyEntry* entry = &table->entry[index];
+    entry->count += 1;
+    entry->total = add_saturating(entry->total, duration);
+    if (length <= 0) {
+        keep_empty_name(entry);
+        return;
+    }
+    // Every blank is at most ' ': a name that ends in greater bytes needs no trimming.
+    if (static_cast<uint8_t>(name[0]) <= ' ' || static_cast<uint8_t>(name[length - 1]) <= ' ') {
+        keep_trimmed_name(table, entry, name, length);
+        return;
+    }
+    keep_name(table, entry, name, length);
 }
 
 int64_t add_saturating(int64_t a, int64_t b) {

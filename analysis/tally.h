@@ -55,20 +55,5 @@ int64_t name_arena_size();
 void tally_event(TallyTable* table, int32_t identifier, int64_t duration, const char* name,
                  int32_t length);
 
-// Asks the processor to fetch identifier's entry of table early (the tables are too large for
-// the nearest caches); nothing for an identifier outside 1..kTallySize. Inline: it runs twice
-// an event.
-inline void prefetch_entry(const TallyTable* table, int32_t identifier) {
-    if (identifier < 1 || identifier > kTallySize) return;
-    __builtin_prefetch(&table->entry[identifier - 1], 1);
-}
-
-// Asks for identifier's name copy early; its entry should have been fetched before. A name
-// not yet given is no address to fetch, but a prefetch never faults.
-inline void prefetch_name(const TallyTable* table, int32_t identifier) {
-    if (identifier < 1 || identifier > kTallySize) return;
-    __builtin_prefetch(table->entry[identifier - 1].name, 1);
-}
-
 // a + b, held at the largest or smallest 64-bit value instead of wrapping.
 int64_t add_saturating(int64_t a, int64_t b);

@@ -13,12 +13,14 @@ const char kText[] = "text";
 const char kEmpty[] = "";
 const char kLong[] =
     "a longer argument text that is cut when the destination is small, 0123456789";
+// Control characters, which %v shows in caret notation.
+const char kControls[] = "a\x1b]0;t\x07\n\x7f\tb\x01";
 
 // Only character codes and real texts: %s may take any word.
 const uintptr_t kWords[] = {
     0, 1, 2, 5, 9, 10, 65, 255,
     reinterpret_cast<uintptr_t>(kText), reinterpret_cast<uintptr_t>(kEmpty),
-    reinterpret_cast<uintptr_t>(kLong), 100, 3, 1,
+    reinterpret_cast<uintptr_t>(kLong), 100, 3, 1, reinterpret_cast<uintptr_t>(kControls),
 };
 
 // Expands format into dst (capacity bytes, zero-filled, starting with a short text that %>

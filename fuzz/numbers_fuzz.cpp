@@ -75,22 +75,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (got != want.result) abort();
     if (got != 1 && (value != want.value || end != text.c_str() + want.end)) abort();
 
-    // The line-storage reader must agree, digits in the bytes past the NUL notwithstanding.
+    // The line-storage readers must agree, digits in the bytes past the NUL notwithstanding.
     std::string line = text + '\0' + std::string(32, '7');
-    const char* line_end = nullptr;
-    int32_t line_value = 0;
-    int line_got = parse_integer_in_line(line.c_str(), &line_end, &line_value);
-    if (line_got != got) abort();
-    if (got != 1 && (line_value != value || line_end - line.c_str() != end - text.c_str()))
+    LineNumber read = integer_in_line(line.c_str());
+    if ((read.end != nullptr) != (got == 0)) abort();
+    if (got == 0 && (read.value != value || read.end - line.c_str() != end - text.c_str()))
         abort();
 
-    // So must the fixed-point reader's, whatever the model leaves open.
     end = nullptr;
-    got = parse_fixed(text.c_str(), &end, places, &value);
-    int32_t fixed_value = 0;
-    line_got = parse_fixed_in_line(line.c_str(), &line_end, places, &fixed_value);
-    if (line_got != got || line_end - line.c_str() != end - text.c_str()) abort();
-    if (got == 0 && fixed_value != value) abort();
+    int32_t tenths = 0;
+    got = parse_fixed(text.c_str(), &end, 1, &tenths);
+    read = tenths_in_line(line.c_str());
+    if ((read.end != nullptr) != (got == 0)) abort();
+    if (got == 0 && (read.value != tenths || read.end - line.c_str() != end - text.c_str()))
+        abort();
 
     Model fixed = model_fixed(text, places);
     std::string number = text.substr(0, fixed.end);

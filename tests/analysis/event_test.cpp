@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
 
 #include "analysis/event.h"
+#include "analysis/scan.h"
 #include "analysis/tally.h"
 #include "support/texts.h"
 
@@ -15,19 +17,25 @@ namespace {
 ParsedEvent event;
 
 // A line in storage that reaches as far past its end as the parser's searches may read, like
-// every line the loop hands over; bytes after an embedded NUL are kept.
+// every line the loop hands over, indexed as the loop indexes it; bytes after an embedded NUL
+// are kept.
 struct Line {
-    char text[kLineBufferSize] = {};
-    int32_t length;
+    char text[kLineBufferSize];
+    LineIndex index;
+    IndexedLine indexed;
     explicit Line(const std::string& bytes) {
+        std::memset(text, 0, sizeof text);
         bytes.copy(text, kLineSize - 1);
-        length = static_cast<int32_t>(std::strlen(text));
+        indexed = index_line(text, static_cast<int32_t>(std::strlen(text)), &index);
     }
 };
 
+// The last line parsed, which the event's names point into.
+std::unique_ptr<Line> parsed;
+
 int32_t parse(const std::string& bytes) {
-    Line line(bytes);
-    return parse_event(line.text, line.length, MarkerHints{line.text, line.text}, &event);
+    parsed = std::make_unique<Line>(bytes);
+    return parse_event(parsed->indexed, &event);
 }
 
 std::string line_name() { return std::string(event.line_name, event.line_name_length); }
@@ -63,11 +71,30 @@ TEST(ParseEvent, ReadsBothPartiesAndTheDuration) {
         {"Call ended: ext 5 [99999999:59]", 0, "", 5, "", 59999999990},
         {"Call ended: ext 5 [2147483647:2147483647]", 0, "", 5, "",
          2147483647LL * 600 + 2147483647LL * 10},
+        // Minutes long enough that the seconds lie past what their map shows.
+        {"Call ended: ext 5 [1234567:05]", 0, "", 5, "", 1234567LL * 600 + 50},
+        {"Call ended: ext 5 [123456:05]", 0, "", 5, "", 123456LL * 600 + 50},
+        // An intro or the separator may start right at the cursor, but not one before it.
+        {"Call ended:  (line 5) -> ext 6", 5, "", 6, "", 0},
+        // A landmark inside the calling line's name is looked for again after it.
+        {"Call ended: A (ext 9) [1] B (line 7) -> C (ext 8) [0:30]", 7, "A (ext 9) [1] B", 8,
+         "C", 300},
+        {"Call ended: A [x] (line 7) -> ext 8", 7, "A [x]", 8, "", 0},
+        // A rest of the line that takes two windows of the map, with marks in both and
+        // where they overlap, and one that takes more.
+        {"Call ended: " + std::string(40, 'a') + " (line 7) -> " + std::string(20, 'b') +
+             " (ext 8) [1:00]",
+         7, std::string(40, 'a'), 8, std::string(20, 'b'), 600},
+        {"Call ended: " + std::string(45, 'a') + " (line 7) -> " + std::string(8, 'b') +
+             " (ext 8) [1:00]",
+         7, std::string(45, 'a'), 8, std::string(8, 'b'), 600},
+        {"Call ended: " + std::string(70, 'a') + " (line 7) -> " + std::string(70, 'b') +
+             " (ext 8) [1.25s]",
+         7, std::string(70, 'a'), 8, std::string(70, 'b'), 13},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
-        Line line(c.line);
-        ASSERT_EQ(0, parse_event(line.text, line.length, {line.text, line.text}, &event));
+        ASSERT_EQ(0, parse(c.line));
         EXPECT_EQ(c.line_id, event.line_id);
         EXPECT_EQ(c.line_name, line_name());
         EXPECT_EQ(c.extension_id, event.extension_id);
@@ -103,6 +130,15 @@ TEST(ParseEvent, NamesEachMalformedLineByItsCode) {
         {"Call ended: ext 1 [12.3]", 11},
         {"Call ended: ext 1 [1 30]", 11},
         {"Call ended: ext 1 [", 11},
+        // The separator and an intro standing one place before the cursor do not count.
+        {"Call ended: -> ext 5", 6},
+        {"Call ended: (line 5) -> ext 6", 2},
+        {"Call ended: (ext 5)", 6},
+        // A ':' anywhere after the bracket makes it "[M:S]", near it or far.
+        {"Call ended: ext 1 [12.5s] a:b", 9},
+        {"Call ended: ext 1 [12.5s] and a remark much longer than a block: b", 9},
+        {"Call ended: ext 1 [12.5s] and a remark much longer than a block, b", 0},
+        {"Call ended: ext 1 [1:x]", 10},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -147,12 +183,10 @@ TEST(ParseEvent, ResetsEveryFieldForEachLine) {
 TEST(ParseEventLine, TalliesTheCallerAndTheCalledPartyWithOneDuration) {
     std::memset(&calling_line_table, 0, sizeof calling_line_table);
     std::memset(&called_extension_table, 0, sizeof called_extension_table);
-    Line first("Call ended:  Ann (line 7) -> Bob  (ext 202) [0:30]");
-    parse_event_line(ScanLine{first.text, first.text, first.length, 1}, {first.text, first.text});
-    Line second("Call ended: ext 202 [1.5s]");
-    parse_event_line(ScanLine{second.text, second.text, second.length, 2},
-                     {second.text, second.text});
-    flush_events();
+    auto first = std::make_unique<Line>("Call ended:  Ann (line 7) -> Bob  (ext 202) [0:30]");
+    parse_event_line(first->indexed, 1, first->text);
+    auto second = std::make_unique<Line>("Call ended: ext 202 [1.5s]");
+    parse_event_line(second->indexed, 2, second->text);
     EXPECT_EQ(1, calling_line_table.entry[6].count);
     EXPECT_EQ(300, calling_line_table.entry[6].total);
     EXPECT_STREQ("Ann", calling_line_table.entry[6].name);

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "analysis/command_line.h"
 #include "analysis/input.h"
 
 namespace {

@@ -2,9 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 
+#include "analysis/input.h"
+#include "analysis/report_set.h"
 #include "analysis/reports.h"
 #include "analysis/tally.h"
 #include "platform/memory.h"
@@ -78,6 +83,69 @@ TEST_F(Tally, KeepsTheLastNonEmptyNameAndCopiesOnlyWhatDoesNotFit) {
     EXPECT_STREQ("", entry(9).name);
 }
 
+// Blanks (space and tab to carriage return) go from both ends; every other byte stays, the
+// control characters outside that range and the bytes above 0x7F included.
+TEST_F(Tally, TrimsBlanksOfEveryKindAndKeepsAllOtherBytes) {
+    struct Case {
+        std::string offered;
+        std::string kept;
+    };
+    const Case cases[] = {
+        {"Ann", "Ann"},
+        {" Ann", "Ann"},
+        {"Ann ", "Ann"},
+        {"\t\vAnn Lee\f\r", "Ann Lee"},
+        {" \n A \n ", "A"},
+        {"\x01Ann\x1f", "\x01Ann\x1f"},
+        {"\x08 Ann \x0e", "\x08 Ann \x0e"},
+        {"\xA0" "Ann\xFF", "\xA0" "Ann\xFF"},
+        {"\x7f", "\x7f"},
+        {" \t ", ""},
+    };
+    int32_t identifier = 100;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.offered);
+        std::memset(&calling_line_table, 0, sizeof calling_line_table);
+        offer(identifier, c.offered);
+        EXPECT_EQ(c.kept, entry(identifier).name);
+        EXPECT_EQ(static_cast<int32_t>(c.kept.size()), calling_line_table.longest_name);
+        // An empty name, trimmed or not, leaves the entry's name as it was.
+        offer(identifier, "Bob");
+        offer(identifier, c.kept.empty() ? c.offered : "");
+        EXPECT_STREQ("Bob", entry(identifier).name);
+        ++identifier;
+    }
+}
+
+// A new name goes over the old copy exactly when it fits that copy's room with its NUL, and
+// never writes into the copy after it.
+TEST_F(Tally, RenamesInPlaceUpToTheRoomOfTheCopy) {
+    struct Case {
+        int32_t first, second;  // lengths of the two names
+        bool in_place;
+    };
+    const Case cases[] = {
+        {1, 15, true},  {15, 16, false}, {16, 31, true},  {17, 32, false},
+        {40, 63, true}, {33, 64, false}, {1, 1, true},    {63, 1, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.first << " then " << c.second);
+        std::memset(&calling_line_table, 0, sizeof calling_line_table);
+        offer(1, std::string(c.first, 'a'));
+        offer(2, "neighbour");
+        const char* copy = entry(1).name;
+        const char* neighbour = entry(2).name;
+        offer(1, std::string(c.second, 'b'));
+        EXPECT_EQ(std::string(c.second, 'b'), entry(1).name);
+        EXPECT_EQ(c.in_place, entry(1).name == copy);
+        // The neighbour's copy, and the room it keeps, are untouched.
+        EXPECT_STREQ("neighbour", entry(2).name);
+        offer(2, "neighbours");
+        EXPECT_EQ(neighbour, entry(2).name);
+        EXPECT_STREQ("neighbours", entry(2).name);
+    }
+}
+
 TEST_F(Tally, LongestNameCountsEveryTrimmedNameOfAValidIdentifier) {
     const std::string forty(40, 'n');
     offer(3, forty);
@@ -96,6 +164,37 @@ TEST_F(Tally, TotalsHoldAtTheLimitsInsteadOfWrapping) {
     offer(6, "", INT64_MIN);
     offer(6, "", -1);
     EXPECT_EQ(INT64_MIN, entry(6).total);
+}
+
+std::string file_text(const std::string& name) {
+    std::ifstream file(name, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// The combined report's total lines: sums past the largest value show that value, where a
+// wrapped sum would show a negative count, or the least time (0.1 minutes) for a negative one.
+TEST_F(Tally, ReportTotalsHoldAtTheLargestValueInsteadOfWrapping) {
+    offer(7, "Ann", INT64_MAX - 1, &called_extension_table);
+    offer(8, "Bob", 2, &called_extension_table);
+    offer(1, "Cy", 10);
+    calling_line_table.entry[0].count = INT64_MAX;
+    offer(2, "Di", 10);
+    std::strcpy(base_name, "saturated-totals");
+    const char* const suffixes[] = {"-calls.txt", "-extlist.txt", "-linelist.txt"};
+    for (const char* suffix : suffixes) std::remove((base_name + std::string(suffix)).c_str());
+
+    open_report_set(INVALID_HANDLE_VALUE);
+    write_reports();
+    const std::string summary = file_text("saturated-totals-calls.txt");
+    for (const char* suffix : suffixes) std::remove((base_name + std::string(suffix)).c_str());
+    // (INT64_MAX - 30) / 60 + 1 tenths of a minute
+    const std::string called_total = "\tTotal            2  15372286728091293.0\r\n";
+    const std::string calling_total = "\tTotal   9223372036854775807           0.1\r\n";
+    EXPECT_NE(std::string::npos, summary.find(called_total + "\r\nCalling lines in log "));
+    ASSERT_GE(summary.size(), calling_total.size());
+    EXPECT_EQ(calling_total, summary.substr(summary.size() - calling_total.size()));
 }
 
 // The arena holds the names in use, not the names ever seen: a full region moves the names

@@ -12,11 +12,14 @@ compared; each parse-error log holds exactly one, at a random line.
 What the logs hold: every line kind and event form (named and numbered callers, no caller,
 named and numbered callees, [M:S], [N.Ns] and no duration), names that change on every event,
 blanks and high bytes in names, the two cleaning patterns and patterns formed by a removal,
-garbage and random bytes, CR anywhere, NUL bytes, lines of 1020..1026 characters, keywords,
-markers and patterns straddling the 1023-character split, constructs at the reader's 64 KiB
-boundaries, high bytes 0x80..0x9F as a line's first byte, timestamps that run backwards,
-one-digit hours, lines without a final LF, and a log whose name changes fill more than one
-10 MiB name-arena region.
+every ordered pair of keywords and patterns on one line (a later kind's keyword before an
+event's marker among them), a ':' in a remark before an [N.Ns] duration, fractions of up to
+20 digits and numbers of 80 digits, garbage and random bytes, CR anywhere, NUL bytes, lines of
+1020..1026 characters, keywords, markers and patterns straddling the 1023-character split,
+constructs at the reader's 64 KiB boundaries, high bytes 0x80..0x9F as a line's first byte,
+timestamps that run backwards, one-digit hours, equal timestamps that end in a blank, a tab or
+the line's end, lines without a final LF, and a log whose names outgrow their room across
+thousands of identifiers until the name arena has compacted three times.
 """
 import os
 import random
@@ -25,7 +28,7 @@ import sys
 
 SPLIT = 1023          # characters of a line piece; the rest of a longer line comes next
 BUFFER = 65536        # bytes of one read request
-ARENA = 0xA00000      # bytes of one name-arena region
+ARENA = 0xA00000      # bytes of the name arena's first region
 
 WORDS = ["Alice", "Bob", "Carol", "Dan", "Erin", "Frank", "Gina", "Hal", "Ivy", "Jon",
          "Smith", "Jones", "Miller", "Lopez", "Brown", "Young", "King", "Wright", "Hill",
@@ -63,6 +66,7 @@ class Lines:
         self.others = [lit[k] for k in ("kKind8Keyword", "kKind7Keyword", "kKind9Keyword")]
         self.keywords = self.shadowing + self.kind5 + self.others
         self.patterns = [lit["kCleanPatternA"], lit["kCleanPatternB"]]
+        self.every_keyword = self.keywords + self.patterns
         self.separator = lit["kPartySeparator"]
         self.first_intro, self.first_prefix = lit["kFirstIdIntro"], lit["kFirstIdPrefix"]
         self.second_intro, self.second_prefix = lit["kSecondIdIntro"], lit["kSecondIdPrefix"]
@@ -133,22 +137,52 @@ class Lines:
         if r < 0.2:
             return b""
         if r < 0.6:
-            m = self.rng.choice([0, 1, 2, 7, 59, 60, 600, -1, 99999])
+            m = self.rng.choice([0, 1, 2, 7, 59, 60, 600, -1, 99999, 12345678, 123456789])
             s = self.rng.choice([0, 5, 30, 59, 75, 99])
             return b" [" + self.number(m) + b":" + self.number(s) + b"]"
-        value = self.rng.choice(["12.34", "12.35", "7", ".5", "0.04", "0.05", "-0.05", "3.25",
-                                 "59.99", "9999999.99", "1.", "100"])
+        if r < 0.75:
+            value = self.seconds()
+        else:
+            value = self.rng.choice(["12.34", "12.35", "7", ".5", "0.04", "0.05", "-0.05", "3.25",
+                                     "59.99", "9999999.99", "1.", "100"])
         return b" [" + self.number(value)[:-len(value)] + value.encode() + b"s]"
+
+    def digits(self, n):
+        return "".join(self.rng.choices("0123456789", k=n))
+
+    def seconds(self):
+        """Seconds for [N.Ns] with digit runs on either side of the eight-byte words a reader
+        may take them in: up to nine whole digits and fractions of up to 20, or 80 digits with
+        leading zeros. The tenths always fit 32 bits."""
+        if self.rng.random() < 0.05:
+            # 80 digits, the most a number may have.
+            return "0" * 60 + self.digits(1) + "." + self.digits(19)
+        whole_digits = self.rng.choice([0, 1, 2, 7, 8, 9])
+        if whole_digits == 9:
+            whole = str(self.rng.randrange(214748364)).zfill(9)
+        else:
+            whole = self.digits(whole_digits)
+        fraction = self.digits(self.rng.choice([0, 1, 2, 7, 8, 9, 15, 16, 17, 20]))
+        if not whole and not fraction:
+            whole = self.digits(1)
+        point = "." if fraction or self.rng.random() < 0.3 else ""
+        sign = "-" if self.rng.random() < 0.1 else ""
+        return sign + whole + point + fraction
+
+    def remark(self):
+        """Text between the called party and the duration. A ':' here stands before the
+        bracket, so an [N.Ns] duration stays one; the bracket never opens in it."""
+        return self.rng.choice([b"", b"", b"", b"", b" note: late", b" re:", b":", b" 1:2:3 x"])
 
     def trailer(self):
         """Text after an event's duration: never a ':' (it would turn [N.Ns] into [M:S])."""
         return self.rng.choice([b"", b"", b" ok", b" #7", b" x-ray", b" \xff\x90"])
 
     # --- lines that parse --------------------------------------------------------------------
-    def event(self, caller=None):
+    def event(self, caller=None, marker=None):
         """A well-formed event text, marker first."""
         caller = caller or self.rng.choice(["named", "numbered", "none"])
-        out = self.rng.choice(self.markers)
+        out = marker or self.rng.choice(self.markers)
         if caller == "named":
             first = self.name()
             if self.rng.random() < 0.1:
@@ -162,7 +196,7 @@ class Lines:
             out += self.rng.choice([b")", b")", b"", b"/"])
         else:
             out += self.second_prefix + self.number(self.identifier())
-        return out + self.duration() + self.trailer()
+        return out + self.remark() + self.duration() + self.trailer()
 
     def event_body(self):
         """A well-formed event without a caller and without its marker."""
@@ -198,7 +232,10 @@ class Lines:
 
     def any_good_line(self):
         r = self.rng.random()
-        if r < 0.55:
+        if r < 0.04:
+            pair = self.rng.choices(self.every_keyword, k=2)
+            line = self.timestamp() + self.pair_line(*pair)
+        elif r < 0.55:
             line = self.timestamp() + self.event()
         elif r < 0.62:
             # The second marker in front of the first: the parser starts at the first.
@@ -268,6 +305,84 @@ class Lines:
             out.insert(self.rng.randint(0, len(out)), 13)
         return bytes(out)
 
+    # --- keywords and patterns in pairs ------------------------------------------------------
+    def gap(self):
+        """What stands between two keywords: nothing, blanks or words that hold no keyword."""
+        return self.rng.choice([b"", b" ", b"; ", b" retried; ", b"\t", b" x "])
+
+    def marker_of(self, keyword):
+        return self.markers[self.kind5.index(keyword)]
+
+    def event_holding(self, marker, inner):
+        """A well-formed event after marker with inner (keywords, never an intro or a
+        separator) in the caller's name, the called party's name or after the duration."""
+        where = self.rng.choice(["caller", "called", "after"])
+        named = (self.rng.choice(WORDS).encode() + b" " + inner + b" "
+                 + self.rng.choice(WORDS).encode())
+        called = self.second_prefix + self.number(self.identifier())
+        if where == "caller":
+            return (marker + named + self.first_intro + self.number(self.identifier()) + b")"
+                    + self.separator + called + self.duration())
+        if where == "called":
+            return (marker + named + self.second_intro + self.number(self.identifier()) + b")"
+                    + self.remark() + self.duration() + self.trailer())
+        duration = self.duration()
+        if b":" in inner and duration.endswith(b"s]"):
+            duration = b" [2:05]"      # a ':' after the bracket makes it [M:S]
+        return marker + called + duration + b" " + inner
+
+    def pair_line(self, x, y):
+        """A line that holds keyword or pattern x, then y, and stops no run: an event line is
+        well-formed unless a keyword of the four kinds tried before events keeps the parser
+        from it, and then its event may be malformed too."""
+        events = [k for k in (x, y) if k in self.kind5]
+        shadowed = x in self.shadowing or y in self.shadowing
+        pair = x + self.gap() + y
+        if shadowed or not events:
+            r = self.rng.random()
+            event = self.event()
+            if shadowed and r < 0.5:
+                event = self.error_line(self.rng.randint(1, 11))
+            if shadowed and r < 0.3:
+                return event + b" " + pair
+            if r < 0.6:
+                # A later kind's keyword before the marker: the line is still an event.
+                return self.spaced_filler(self.rng.randint(0, 12)) + pair + b" " + event
+            return self.spaced_filler(self.rng.randint(0, 12)) + pair + self.spaced_filler(9)
+        if x not in self.kind5:
+            # "Call setup retried; Call ended: ...": the marker comes after the other keyword.
+            return x + self.gap() + self.event(marker=self.marker_of(y))
+        r = self.rng.random()
+        if y in self.kind5 and r < 0.4:
+            # x not followed by a blank is no marker: the parser reaches the one y starts.
+            return x + self.rng.choice([b"x", b"-", b":"]) + self.gap() + self.event(
+                marker=self.marker_of(y))
+        if y == self.kind5[0] and x == self.kind5[1]:
+            if r < 0.7:
+                # A marker of the first form wins wherever it stands.
+                return self.marker_of(x) + self.spaced_filler(5) + b" " + self.event(
+                    marker=self.marker_of(y))
+            y += b"x"                  # no marker of the first form: the parser takes x's
+        return self.event_holding(self.marker_of(x), y)
+
+    def equal_stamps(self):
+        """Two to five lines whose timestamps are equal, written so that they differ only in
+        what ends the word: a blank, a tab, another blank or the line's end; a one-digit hour
+        is also written with its zero. A word end taken wrongly makes equals sort apart."""
+        h = self.rng.randrange(10) if self.rng.random() < 0.7 else self.rng.randrange(24)
+        m, s = self.rng.randrange(60), self.rng.randrange(60)
+        self.hour = h * 3600 + m * 60 + s
+        tail = self.rng.choice(["", "", ".5", ".250"])   # a word of more than eight characters
+        forms = [f" {h:2}:{m:02}:{s:02}{tail}".encode()]
+        if h < 10:
+            forms.append(f" 0{h}:{m:02}:{s:02}{tail}".encode())
+        out = []
+        for _ in range(self.rng.randint(2, 5)):
+            end = self.rng.choice([b"", b"", b"\t", b"\t", b" ", b"\t ", b"\x0b", b"\x0c"])
+            text = self.rng.choice([b"", b"x", self.keyword_line(), self.event()]) if end else b""
+            out.append(self.rng.choice(forms) + end + text)
+        return out
+
     # --- the malformed event line of each parse error code ------------------------------------
     def error_line(self, code):
         m = self.rng.choice(self.markers)
@@ -289,12 +404,16 @@ class Lines:
             7: [m + sp + b" x", m + sp + b"ension 5", m + sp + b" 99999999999 [1:00]"],
             8: [m + n + si + b" x)", m + fp + b"5" + sep + n + si + b") [1:00]",
                 m + n + si + b" 2147483648)"],
+            # A ':' after the bracket, even past its end, makes [N.Ns] be read as [M:S].
             9: [m + sp + b" 5 [x:10]", m + sp + b" 5 [1.5s] at 10:00", m + sp + b" 5 [:30]",
-                m + sp + b" 5 [1 :30]"],
+                m + sp + b" 5 [1 :30]", m + sp + b" 5 note: x [12.123456789s] re: y"],
             10: [m + sp + b" 5 [1:x]", m + sp + b" 5 [1:30", m + sp + b" 5 [1:30 ]",
-                 m + sp + b" 5 [1:]"],
+                 m + sp + b" 5 [1:]", m + sp + b" 5 [1:2.5s]"],
+            # 81 digits, and tenths past 32 bits by a digit or by rounding.
             11: [m + sp + b" 5 [12.3]", m + sp + b" 5 [s]", m + sp + b" 5 [1 30]",
-                 m + sp + b" 5 [12.3 s]"],
+                 m + sp + b" 5 [12.3 s]", m + sp + b" 5 [" + b"0" * 61 + b"1." + b"2" * 19 + b"s]",
+                 m + sp + b" 5 [214748364.75s]", m + sp + b" 5 [214748364.8s]",
+                 m + sp + b" 5 [-214748364.85s]", m + sp + b" 5 [1.123456789 s]"],
         }
         return self.rng.choice(forms[code])
 
@@ -368,9 +487,13 @@ def mixed_log(lines, size, final_lf=True):
     rng = lines.rng
     while len(log.data) < size:
         r = rng.random()
-        if r < 0.03:
+        if r < 0.02:
+            for text in lines.equal_stamps():
+                log.line(text, line_end(rng))
+            continue
+        if r < 0.05:
             text = lines.long_line()
-        elif r < 0.05:
+        elif r < 0.07:
             text = lines.straddle_line()
         else:
             text = lines.good_line()
@@ -441,18 +564,134 @@ def wide_log(lines):
     return bytes(log.data)
 
 
-def churn_log(lines):
-    """A new long name on every event, until the names fill more than one arena region."""
+def pairs_log(lines):
+    """Every ordered pair of keywords and patterns on one line, a keyword with itself too, in
+    several placements each, between good lines."""
     log = Log()
-    interned = 0
-    while interned < ARENA + 200_000:
+    for x in lines.every_keyword:
+        for y in lines.every_keyword:
+            for _ in range(4):
+                log.line(lines.timestamp() + lines.pair_line(x, y), line_end(lines.rng))
+                log.line(lines.good_line())
+    return bytes(log.data)
+
+
+def stamps_log(lines):
+    """Runs of equal timestamps, one after another."""
+    log = Log()
+    for _ in range(400):
+        for text in lines.equal_stamps():
+            log.line(lines.sprinkle_cr(text), line_end(lines.rng))
+    return bytes(log.data)
+
+
+def tenths_of(seconds):
+    """What [N.Ns] holds: tenths, rounded half away from zero on the second fraction digit."""
+    negative = seconds.startswith("-")
+    whole, _, fraction = seconds.lstrip("-").partition(".")
+    fraction += "00"
+    tenths = int(whole or "0") * 10 + int(fraction[0]) + (fraction[1] >= "5")
+    return -tenths if negative else tenths
+
+
+def fractions_log(lines):
+    """[N.Ns] durations of every length the readers treat apart, each on two identifiers of its
+    own whose second event brings the total to an edge where the reports' minutes change: one
+    at the edge (a tenth less shows) and one a tenth below it (a tenth more shows)."""
+    log = Log()
+    rng = lines.rng
+    ids = rng.sample(range(1, 65536), 1600)
+    for k in range(0, len(ids), 2):
+        seconds = lines.seconds()
+        tenths = tenths_of(seconds)
+        for edge, identifier in ((30, ids[k]), (29, ids[k + 1])):
+            log.line(rng.choice(lines.markers) + b"ext %d [%ss]" % (identifier, seconds.encode()))
+            rest = (edge - tenths) % 60
+            if tenths + rest < 60 + edge:
+                rest += 60 * ((60 + edge - tenths - rest + 59) // 60)
+            if rest < 2 ** 31:
+                log.line(lines.markers[0] + b"ext %d [%d.%ds]" % (identifier, rest // 10,
+                                                                   rest % 10))
+    return bytes(log.data)
+
+
+class ArenaModel:
+    """How logtally's name arena spends its bytes (analysis/tally.cpp), so that the compaction
+    log knows when the arena has compacted: each name takes a 4-byte head and a power-of-two
+    room of at least 16 bytes for its text and NUL; a name that fits its entry's room replaces
+    it there; when a region (ARENA bytes at first) has no room for a new cell, the cells in use
+    move to a new region of twice their bytes and the new cell's, 64 KiB at least."""
+
+    def __init__(self):
+        self.rooms = {}        # (table, identifier) -> the room of its name's cell
+        self.live = 0          # bytes of the cells in use
+        self.region = ARENA
+        self.used = 0
+        self.compactions = 0
+
+    def offer(self, table, identifier, length):
+        old = self.rooms.get((table, identifier), 0)
+        if length == 0 or old >= length + 1:
+            return
+        room = 16
+        while room < length + 1:
+            room *= 2
+        size = 4 + room
+        if self.region - self.used < size:
+            self.region = max(2 * (self.live + size), 65536)
+            self.used = self.live
+            self.compactions += 1
+        self.used += size
+        self.live += size - (4 + old if old else 0)
+        self.rooms[(table, identifier)] = room
+
+
+def compaction_log(lines, compactions=3):
+    """Names that change on every event and outgrow their room, on thousands of identifiers of
+    both roles, until the name arena has compacted the given number of times. After each
+    compaction some identifiers named before it take short names in their room; the others
+    keep theirs to the reports, and at the end half of all take short names."""
+    rng = lines.rng
+    arena = ArenaModel()
+    log = Log()
+    pool = lines.filler(1 << 16)
+    callers = rng.sample(range(1, 65536), 65535)
+    called = rng.sample(range(1, 65536), 65535)
+    named = []
+
+    def name(length):
         lines.counter += 1
-        first, second = (b"%d " % lines.counter + lines.spaced_filler(lines.rng.randint(300, 470))
-                         .strip() for _ in range(2))
-        first_id, second_id = lines.rng.randint(1, 200), lines.rng.randint(1, 200)
-        log.line(lines.markers[0] + first + lines.first_intro + b" %d)" % first_id
-                 + lines.separator + second + lines.second_intro + b" %d) [0:30]" % second_id)
-        interned += len(first) + len(second) + 2
+        head = b"%d." % lines.counter
+        start = rng.randrange(len(pool) - length)
+        return head + pool[start:start + length - len(head)]
+
+    def event(caller, caller_length, callee, callee_length):
+        first, second = name(caller_length), name(callee_length)
+        arena.offer(0, caller, len(first))
+        arena.offer(1, callee, len(second))
+        log.line(lines.markers[0] + first + lines.first_intro + b" %d)" % caller
+                 + lines.separator + second + lines.second_intro + b" %d) [0:30]" % callee)
+
+    def rename_short(pairs):
+        for caller, callee in pairs:
+            event(caller, rng.randint(3, 15), callee, rng.randint(3, 15))
+
+    seen = 0
+    while arena.compactions < compactions:
+        # Eight pairs at a time, so that their cells interleave in the arena. Rooms of 32 up
+        # to 1024 bytes; the two names of a line stay within its 1023 characters.
+        batch = [(callers[len(named) + i], called[len(named) + i]) for i in range(8)]
+        for step in range(5):
+            for caller, callee in batch:
+                event(caller, 16 << step, callee, 16 << step)
+        for caller, callee in batch:
+            event(caller, 512, callee, 7)
+            event(caller, 9, callee, 512)
+        named += batch
+        if arena.compactions > seen:
+            seen = arena.compactions
+            rename_short(rng.sample(named, 300))
+    rename_short(rng.sample(named, len(named) // 2))
     return bytes(log.data)
 
 
@@ -499,7 +738,10 @@ def main():
     logs.append(("boundaries", boundary_log(fresh()), 0))
     logs.append(("long-lines", long_line_log(fresh()), 0))
     logs.append(("wide-ids", wide_log(fresh()), 0))
-    logs.append(("churn", churn_log(fresh()), 0))
+    logs.append(("keyword-pairs", pairs_log(fresh()), 0))
+    logs.append(("equal-stamps", stamps_log(fresh()), 0))
+    logs.append(("fractions", fractions_log(fresh()), 0))
+    logs.append(("compaction", compaction_log(fresh()), 0))
     for code in range(1, 12):
         logs.append((f"error-{code:02}", error_log(fresh(), code, rng.randint(2_000, 60_000)), 1))
     for code in (1, 6):

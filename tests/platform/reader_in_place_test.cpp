@@ -1,7 +1,8 @@
 // Lines handed out in place: the same lines read_line gives on the same bytes, each with the
-// slack the byte searches need, and a held line that still reads the same after the reads
+// slack the byte searches need, and a pinned line that still reads the same after the reads
 // that follow it, refills included.
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -20,9 +21,7 @@ int64_t room_after(const LineReader& reader, const LineView& line) {
     };
     const Region regions[] = {
         {reader.buffer, sizeof reader.buffer},
-        {reader.assembled[0], sizeof reader.assembled[0]},
-        {reader.assembled[1], sizeof reader.assembled[1]},
-        {reader.held_copy, sizeof reader.held_copy},
+        {reader.assembled, sizeof reader.assembled},
     };
     for (const Region& region : regions)
         if (line.text >= region.start && line.text < region.start + region.size)
@@ -30,8 +29,19 @@ int64_t room_after(const LineReader& reader, const LineView& line) {
     return -1;
 }
 
+// The next line as a line scanner hands it to the reader: the first line stop found byte by
+// byte.
+int32_t next_in_place(LineReader* reader, LinePin* pin, LineView* line) {
+    if (reader->cursor == reader->fill && !reader_refill(reader, pin)) return -1;
+    int32_t stop = reader->cursor;
+    while (stop < reader->fill && reader->buffer[stop] != '\n' && reader->buffer[stop] != '\r' &&
+           reader->buffer[stop] != 0)
+        ++stop;
+    return reader_next_line(reader, pin, stop, line);
+}
+
 // The lines as read_line(reader, ..., kLineSize) stores them, each cut at its first NUL:
-// what read_line_in_place must hand out.
+// what reader_next_line must hand out.
 Lines copied_lines(const std::string& tag, const std::string& content) {
     ReaderOnFile in(tag + "-copied", content);
     Lines lines = in.lines(kLineSize);
@@ -39,21 +49,25 @@ Lines copied_lines(const std::string& tag, const std::string& content) {
     return lines;
 }
 
-// Reads content in place to the end. With hold_previous, each line is held while the next one
-// is read (as the timestamp check holds the line before), and must still read the same then.
-Lines in_place_lines(const std::string& tag, const std::string& content, bool hold_previous) {
+// Reads content in place to the end. With pin_previous, each line is pinned while the next
+// one is read (as the timestamp check pins the line before), and must still read the same
+// then.
+Lines in_place_lines(const std::string& tag, const std::string& content, bool pin_previous) {
     ReaderOnFile in(tag + "-in-place", content);
-    const char* held = nullptr;
-    std::string held_text;
-    if (hold_previous) reader_hold(in.reader.get(), &held);
+    auto pin = std::make_unique<LinePin>();
+    pin->text = nullptr;
+    std::string pinned_text;
     Lines lines;
     LineView line;
-    while (read_line_in_place(in.reader.get(), &line) == 0) {
+    while (next_in_place(in.reader.get(), pin.get(), &line) == 0) {
         EXPECT_EQ(line.text[line.length], '\0');
         EXPECT_GE(room_after(*in.reader, line), kSearchSlack);
-        if (held) EXPECT_EQ(std::string(held), held_text) << "held line of line " << lines.size();
+        if (pin->text) EXPECT_EQ(std::string(pin->text), pinned_text) << "line " << lines.size();
         lines.emplace_back(line.text, line.length);
-        if (hold_previous) held = line.text, held_text = lines.back();
+        if (pin_previous) {
+            pin_line(pin.get(), in.reader.get(), line.text, line.length);
+            pinned_text = lines.back();
+        }
     }
     return lines;
 }
@@ -188,32 +202,36 @@ TEST(ReadLineInPlace, AgreesWithReadLineOnRandomLogs) {
     }
 }
 
-TEST(ReadLineInPlace, PlainLinesStayInTheBufferOthersAreAssembled) {
-    ReaderOnFile in("in-place-where", "first\nplain\nwith CR\r\nplain again\n");
+// A line ended by LF, or by CR LF as a log written on Windows has it, stays in the buffer;
+// a CR elsewhere, a NUL or the end of input without LF makes it assembled.
+TEST(ReadLineInPlace, LinesEndedByLfOrCrLfStayInTheBufferOthersAreAssembled) {
+    const char content[] = "first\r\nplain\nwith CR\rinside\nCR LF\r\nCR CR LF\r\r\nnul\0x\nlast";
+    ReaderOnFile in("in-place-where", std::string(content, sizeof content - 1));
     const LineReader& reader = *in.reader;
     auto in_buffer = [&](const LineView& line) {
         return line.text >= reader.buffer && line.text < reader.buffer + sizeof reader.buffer;
     };
+    struct Row {
+        const char* text;
+        bool in_buffer;
+    } rows[] = {{"first", true},  {"plain", true},    {"with CRinside", false}, {"CR LF", true},
+                {"CR CR LF", false}, {"nul", false}, {"last", false}};
+    auto pin = std::make_unique<LinePin>();
+    pin->text = nullptr;
     LineView line;
-    // The first line comes with the first refill, which goes through assembly.
-    ASSERT_EQ(read_line_in_place(in.reader.get(), &line), 0);
-    EXPECT_STREQ(line.text, "first");
-    ASSERT_EQ(read_line_in_place(in.reader.get(), &line), 0);
-    EXPECT_STREQ(line.text, "plain");
-    EXPECT_TRUE(in_buffer(line));
-    ASSERT_EQ(read_line_in_place(in.reader.get(), &line), 0);
-    EXPECT_STREQ(line.text, "with CR");
-    EXPECT_FALSE(in_buffer(line));
-    ASSERT_EQ(read_line_in_place(in.reader.get(), &line), 0);
-    EXPECT_STREQ(line.text, "plain again");
-    EXPECT_TRUE(in_buffer(line));
-    EXPECT_EQ(read_line_in_place(in.reader.get(), &line), -1);
-    EXPECT_EQ(read_line_in_place(in.reader.get(), &line), -1);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        ASSERT_EQ(next_in_place(in.reader.get(), pin.get(), &line), 0);
+        EXPECT_STREQ(line.text, row.text);
+        EXPECT_EQ(in_buffer(line), row.in_buffer);
+    }
+    EXPECT_EQ(next_in_place(in.reader.get(), pin.get(), &line), -1);
+    EXPECT_EQ(next_in_place(in.reader.get(), pin.get(), &line), -1);
 }
 
-// One line held from where it is read to the end of three buffers of content, while plain
+// One line pinned from where it is read to the end of three buffers of content, while plain
 // lines and lines with CR follow it.
-TEST(ReaderHold, AHeldLineReadsTheSameToTheEnd) {
+TEST(LinePin, APinnedLineReadsTheSameToTheEnd) {
     struct Row {
         const char* what;
         size_t start;  // where the held line starts
@@ -240,18 +258,21 @@ TEST(ReaderHold, AHeldLineReadsTheSameToTheEnd) {
         while (s.content.size() < 3 * kBuffer) s.add(900, s.lines.size() % 2 ? "\r\n" : "\n");
 
         ReaderOnFile in("hold-" + std::to_string(n++), s.content);
-        const char* held = nullptr;
-        reader_hold(in.reader.get(), &held);
+        auto pin = std::make_unique<LinePin>();
+        pin->text = nullptr;
         LineView line;
         size_t number = 0;
-        for (; read_line_in_place(in.reader.get(), &line) == 0; ++number) {
+        for (; next_in_place(in.reader.get(), pin.get(), &line) == 0; ++number) {
             ASSERT_LT(number, s.lines.size());
             EXPECT_EQ(std::string(line.text, line.length), s.lines[number]);
-            if (number == held_number) held = line.text;
+            if (number != held_number) continue;
+            pin_line(pin.get(), in.reader.get(), line.text, line.length);
+            // Kept where it is unless the reader assembled it.
+            EXPECT_EQ(pin->text == line.text, line.text != in.reader->assembled);
         }
         EXPECT_EQ(number, s.lines.size());
-        ASSERT_NE(held, nullptr);
-        EXPECT_EQ(std::string(held), s.lines[held_number]);
+        ASSERT_NE(pin->text, nullptr);
+        EXPECT_EQ(std::string(pin->text), s.lines[held_number]);
     }
 }
 
@@ -287,9 +308,9 @@ TEST(ReadLineInPlace, MarksALineThatGoesOnAsCut) {
         for (const std::string& first : {std::string(), std::string("first\n")}) {
             ReaderOnFile in("cut-" + std::to_string(n++), first + row.content);
             LineView line;
-            if (!first.empty()) ASSERT_EQ(0, read_line_in_place(in.reader.get(), &line));
+            if (!first.empty()) ASSERT_EQ(0, next_in_place(in.reader.get(), nullptr, &line));
             std::vector<int32_t> cut;
-            while (read_line_in_place(in.reader.get(), &line) == 0) cut.push_back(line.cut);
+            while (next_in_place(in.reader.get(), nullptr, &line) == 0) cut.push_back(line.cut);
             EXPECT_EQ(row.cut, cut);
         }
     }

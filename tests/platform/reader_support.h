@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/reader.h"
 #include "platform_support.h"
 
 using Lines = std::vector<std::string>;

@@ -1,0 +1,300 @@
+// The structural index: one SSE2 pass per buffer marks the line stops, the keyword anchors
+// and the parser's punctuation; the walk then hands out each line with its keywords.
+#include "analysis/line_index.h"
+
+#include <emmintrin.h>
+
+#include "literals.h"
+#include "literals_plain.h"
+#include "text/bytes.h"
+#include "text/literal.h"
+
+namespace {
+
+// Every keyword the index finds, in the order of enum Keyword, with its anchor: the index of
+// the keyword's byte that the index marks. Where an anchor byte stands, the byte after it
+// tells which keywords may start that many bytes before.
+struct KeywordForm {
+    const char* text;
+    int32_t length;
+    const char* plain;  // for the facts checked when the program is compiled
+    int32_t anchor;
+};
+
+constexpr KeywordForm kKeywords[kKeywordCount] = {
+    {kCleanPatternA, kCleanPatternALength, plain::kCleanPatternA, 0},  // "(V"
+    {kCleanPatternB, kCleanPatternBLength, plain::kCleanPatternB, 0},  // "(h"
+    {kKind1Keyword, kKind1KeywordLength, plain::kKind1Keyword, 14},    // "dj"
+    {kKind4Keyword, kKind4KeywordLength, plain::kKind4Keyword, 14},    // "dg"
+    {kKind3Keyword, kKind3KeywordLength, plain::kKind3Keyword, 0},     // "(v"
+    {kKind2Keyword, kKind2KeywordLength, plain::kKind2Keyword, 0},     // "(n"
+    {kKind5KeywordA, kKind5KeywordALength, plain::kKind5KeywordA, 9},  // "d:"
+    {kKind5KeywordB, kKind5KeywordBLength, plain::kKind5KeywordB, 9},  // "d:"
+};
+
+// The two anchor bytes, '(' of the bracketed keywords and 'd' of "ended" and the others.
+constexpr char kAnchorBytes[2] = {'(', 'd'};
+
+static_assert(kAnchorBytes[0] == kPunctBytes[0], "one compare finds the '(' of both maps");
+
+constexpr bool anchors_hold() {
+    for (const KeywordForm& k : kKeywords) {
+        char anchor = k.plain[k.anchor];
+        if (anchor != kAnchorBytes[0] && anchor != kAnchorBytes[1]) return false;
+        if (k.anchor + 1 >= k.length) return false;
+    }
+    return true;
+}
+static_assert(anchors_hold(), "each keyword holds an anchor byte with a byte after it");
+
+// For the byte after an anchor byte, the keywords that may stand there as a chain: first is
+// the first of them plus one (0: none), then[k] the one after keyword k plus one.
+struct Dispatch {
+    uint8_t first[256];
+    uint8_t then[kKeywordCount];
+};
+
+constexpr Dispatch make_dispatch() {
+    Dispatch d{};
+    for (int32_t k = kKeywordCount - 1; k >= 0; --k) {
+        const KeywordForm& form = kKeywords[k];
+        uint8_t& first = d.first[static_cast<uint8_t>(form.plain[form.anchor + 1])];
+        d.then[k] = first;
+        first = static_cast<uint8_t>(k + 1);
+    }
+    return d;
+}
+constexpr Dispatch kDispatch = make_dispatch();
+
+// Each keyword's first sixteen bytes, made ready on first use: most candidates cost one
+// comparison of two words.
+constexpr int32_t kHeadSize = 16;
+struct Heads {
+    ShortText head[kKeywordCount];
+};
+
+Heads prepare_heads() {
+    Heads heads;
+    for (int32_t k = 0; k < kKeywordCount; ++k)
+        heads.head[k] = short_text(kKeywords[k].text, kKeywords[k].length);
+    return heads;
+}
+
+// The bytes at most this one are marked as stops; the line stops are among them.
+constexpr char kLargestStop = '\r';
+static_assert(kLineStops[0] <= kLargestStop && kLineStops[1] <= kLargestStop &&
+                  kLineStops[2] <= kLargestStop,
+              "every line stop is marked");
+
+bool is_line_stop(char c) { return c == kLineStops[0] || c == kLineStops[1] || c == kLineStops[2]; }
+
+__m128i load(const char* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+uint32_t mask_of(__m128i hits) { return static_cast<uint32_t>(_mm_movemask_epi8(hits)); }
+
+// The sixteen bits of block b of a map.
+void store_piece(MapWord* map, int32_t b, uint32_t bits) {
+    uint16_t piece = static_cast<uint16_t>(bits);
+    __builtin_memcpy(reinterpret_cast<char*>(map) + 2 * b, &piece, sizeof piece);
+}
+
+// Whether keywords a and b could both stand with their anchors on one byte: they agree
+// wherever both reach.
+constexpr bool may_share_anchor(const KeywordForm& a, const KeywordForm& b) {
+    for (int32_t i = -a.anchor; i < a.length - a.anchor; ++i) {
+        int32_t j = i + b.anchor;
+        if (j >= 0 && j < b.length && a.plain[i + a.anchor] != b.plain[j]) return false;
+    }
+    return true;
+}
+
+// Whether keyword a starts keyword b, so that both could start at one place.
+constexpr bool starts(const KeywordForm& a, const KeywordForm& b) {
+    for (int32_t i = 0; i < a.length && i < b.length; ++i)
+        if (a.plain[i] != b.plain[i]) return false;
+    return true;
+}
+
+constexpr bool marks_are_lines_own() {
+    for (int32_t a = 0; a < kKeywordCount; ++a) {
+        for (int32_t i = 0; i < kKeywords[a].length; ++i)
+            if (static_cast<uint8_t>(kKeywords[a].plain[i]) <= kLargestStop) return false;
+        for (int32_t b = a + 1; b < kKeywordCount; ++b)
+            if (may_share_anchor(kKeywords[a], kKeywords[b]) || starts(kKeywords[a], kKeywords[b]))
+                return false;
+    }
+    return true;
+}
+// So an occurrence lies inside the line its anchor lies in, and one place starts one keyword.
+static_assert(marks_are_lines_own(), "no keyword holds a line stop, shares an anchor or a start");
+
+// Whether the rest of keyword k after its head stands at p, its start: for the few keywords
+// longer than a head, out of line.
+[[gnu::noinline]] bool tail_matches(const char* p, int32_t k) {
+    const KeywordForm& keyword = kKeywords[k];
+    return same_bytes(p + kHeadSize, keyword.text + kHeadSize, keyword.length - kHeadSize);
+}
+
+// The anchor bytes whose next byte leaves them a candidate, gathered before any is compared.
+int32_t candidate_places[kReaderBufferSize + kSearchSlack];
+
+// Marks where each keyword of bytes[0..n) starts, with the keyword in ids. Most anchor bytes
+// start no keyword: the byte after each rules them out with one look-up. That look-up only
+// counts a place in or not, without a branch, as which way it goes cannot be foreseen; the
+// few candidates are compared after, most with one comparison of their head.
+void mark_keywords(const char* bytes, int32_t n, const MapWord* anchors, MapWord* keywords,
+                   uint8_t* ids) {
+    static const Heads heads = prepare_heads();
+    int32_t count = 0;
+    for (int32_t w = 0; w * kWordBits < n; ++w) {
+        keywords[w] = 0;
+        for (MapWord bits = anchors[w]; bits; bits &= bits - 1) {
+            int32_t i = w * kWordBits + lowest_bit(bits);
+            candidate_places[count] = i;
+            count += kDispatch.first[static_cast<uint8_t>(bytes[i + 1])] != 0;
+        }
+    }
+    for (int32_t c = 0; c < count; ++c) {
+        int32_t i = candidate_places[c];
+        for (int32_t next = kDispatch.first[static_cast<uint8_t>(bytes[i + 1])]; next;
+             next = kDispatch.then[next - 1]) {
+            int32_t k = next - 1;
+            int32_t start = i - kKeywords[k].anchor;
+            if (start < 0 || start + kKeywords[k].length > n) continue;
+            if (!starts_with_short(bytes + start, heads.head[k])) continue;
+            if (kKeywords[k].length > kHeadSize && !tail_matches(bytes + start, k)) continue;
+            keywords[static_cast<uint32_t>(start) / kWordBits] |=
+                MapWord{1} << (static_cast<uint32_t>(start) % kWordBits);
+            ids[start] = static_cast<uint8_t>(k);
+            break;
+        }
+    }
+}
+
+// The first set bit of map at or after from, or end when there is none before end.
+[[gnu::always_inline]] inline int32_t next_set_bit(const MapWord* map, int32_t from,
+                                                   int32_t end) {
+    if (from >= end) return end;
+    uint32_t word = static_cast<uint32_t>(from) / kWordBits;
+    MapWord bits = map[word] & (~MapWord{0} << (static_cast<uint32_t>(from) % kWordBits));
+    while (!bits) {
+        if (static_cast<int32_t>(++word * kWordBits) >= end) return end;
+        bits = map[word];
+    }
+    int32_t at = static_cast<int32_t>(word * kWordBits) + lowest_bit(bits);
+    return at < end ? at : end;
+}
+
+// The keywords of the length characters from bit at on, the first mark of a keyword being
+// its first occurrence; *next is the first keyword mark at or after at (end: none) and
+// moves past the line.
+[[gnu::always_inline]] inline Findings keywords_of(const MapWord* keywords, const uint8_t* ids, int32_t at, int32_t length,
+                     int32_t end, int32_t* next) {
+    Findings found;
+    found.present = 0;
+    for (; *next < at + length; *next = next_set_bit(keywords, *next + 1, end)) {
+        int32_t k = ids[*next];
+        if (found.present >> k & 1) continue;
+        found.present |= 1u << k;
+        found.at[k] = static_cast<int16_t>(*next - at);
+    }
+    return found;
+}
+
+}  // namespace
+
+void index_bytes(const char* bytes, int32_t n, MapWord* words, int32_t stride, uint8_t* ids) {
+    const __m128i largest_stop = _mm_set1_epi8(kLargestStop);
+    const __m128i paren = _mm_set1_epi8(kAnchorBytes[0]), d = _mm_set1_epi8(kAnchorBytes[1]);
+    const __m128i greater = _mm_set1_epi8(kPunctBytes[1]), bracket = _mm_set1_epi8(kPunctBytes[2]);
+    MapWord* stops = words + kStopMap * stride;
+    MapWord* anchors = words + kAnchorMap * stride;
+    MapWord* punct = words + kPunctMap * stride;
+    int32_t blocks = (n + 15) / 16;
+    for (int32_t b = 0; b < blocks; ++b) {
+        __m128i x = load(bytes + 16 * b);
+        __m128i open = _mm_cmpeq_epi8(x, paren);  // an anchor and punctuation
+        __m128i stop = _mm_cmpeq_epi8(_mm_min_epu8(x, largest_stop), x);
+        __m128i anchor = _mm_or_si128(open, _mm_cmpeq_epi8(x, d));
+        __m128i mark = _mm_or_si128(_mm_or_si128(open, _mm_cmpeq_epi8(x, greater)),
+                                    _mm_cmpeq_epi8(x, bracket));
+        store_piece(stops, b, mask_of(stop));
+        store_piece(anchors, b, mask_of(anchor));
+        store_piece(punct, b, mask_of(mark));
+    }
+    mark_keywords(bytes, n, anchors, words + kKeywordMap * stride, ids);
+}
+
+void index_punctuation(const char* text, int32_t length, LineIndex* index, IndexedLine* line) {
+    const __m128i paren = _mm_set1_epi8(kPunctBytes[0]), greater = _mm_set1_epi8(kPunctBytes[1]);
+    const __m128i bracket = _mm_set1_epi8(kPunctBytes[2]);
+    MapWord* punct = index->words + kPunctMap * kLineWords;
+    for (int32_t b = 0; b * 16 < length; ++b) {
+        __m128i x = load(text + 16 * b);
+        __m128i mark = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, paren), _mm_cmpeq_epi8(x, greater)),
+                                    _mm_cmpeq_epi8(x, bracket));
+        store_piece(punct, b, mask_of(mark));
+    }
+    line->text = text;
+    line->length = length;
+    line->punct = punct;
+    line->at = 0;
+}
+
+IndexedLine index_line(const char* text, int32_t length, LineIndex* index) {
+    index_bytes(text, length, index->words, kLineWords, index->ids);
+    const MapWord* keywords = index->words + kKeywordMap * kLineWords;
+    int32_t next = next_set_bit(keywords, 0, length);
+    return IndexedLine{text, length, keywords_of(keywords, index->ids, 0, length, length, &next),
+                       index->words + kPunctMap * kLineWords, 0};
+}
+
+void walk_init(LineWalk* walk) {
+    walk->indexed_refills = ~0u;
+}
+
+namespace {
+
+// The first line stop from the cursor on, or the fill: a marked byte that is none is passed.
+[[gnu::always_inline]] inline int32_t next_stop(const LineWalk* walk, const LineReader* reader) {
+    const MapWord* stops = walk->buffer + kStopMap * LineWalk::kStride;
+    int32_t stop = next_set_bit(stops, reader->cursor, reader->fill);
+    while (stop < reader->fill && !is_line_stop(reader->buffer[stop]))
+        stop = next_set_bit(stops, stop + 1, reader->fill);
+    return stop;
+}
+
+// The first keyword mark of the buffer at or after from.
+int32_t next_keyword(const LineWalk* walk, const LineReader* reader, int32_t from) {
+    return next_set_bit(walk->buffer + kKeywordMap * LineWalk::kStride, from, reader->fill);
+}
+
+}  // namespace
+
+bool next_line(LineWalk* walk, LineReader* reader, LinePin* pin, IndexedLine* line,
+               int32_t* cut) {
+    if (reader->cursor == reader->fill && !reader_refill(reader, pin)) return false;
+    if (walk->indexed_refills != reader->refills) {
+        index_bytes(reader->buffer, reader->fill, walk->buffer, LineWalk::kStride, walk->ids);
+        walk->indexed_refills = reader->refills;
+        walk->next_keyword = next_keyword(walk, reader, reader->cursor);
+    }
+    int32_t start = reader->cursor;
+    LineView view;
+    if (reader_next_line(reader, pin, next_stop(walk, reader), &view) != 0) return false;
+    *cut = view.cut;
+    if (view.text == reader->assembled) {
+        *line = index_line(view.text, view.length, &walk->assembled);
+        // The keywords of the bytes it was made from are of no more use.
+        if (walk->indexed_refills == reader->refills && walk->next_keyword < reader->cursor)
+            walk->next_keyword = next_keyword(walk, reader, reader->cursor);
+        return true;
+    }
+    line->text = view.text;
+    line->length = view.length;
+    line->found = keywords_of(walk->buffer + kKeywordMap * LineWalk::kStride, walk->ids, start,
+                              view.length, reader->fill, &walk->next_keyword);
+    line->punct = walk->buffer + kPunctMap * LineWalk::kStride;
+    line->at = start;
+    return true;
+}

@@ -1,0 +1,117 @@
+// The structural index of the bytes read: bit maps of the line stops, the keyword anchors and
+// the parser's punctuation, made in one pass per buffer, and the walk that hands out each
+// line with its marks and the keywords found in it.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/reader.h"
+#include "text/limits.h"
+
+// A word of a bit map, bit i standing for byte i of the indexed bytes: 64 bits natively, 32
+// on the 32-bit build, whose registers are that wide.
+typedef uintptr_t MapWord;
+inline constexpr int32_t kWordBits = sizeof(MapWord) * 8;
+
+// The maps of an index.
+enum IndexMap : int32_t {
+    kStopMap,     // every byte up to CR: the line stops LF, CR and NUL are among them
+    kAnchorMap,   // the bytes through which the keywords are found: '(' and 'd'
+    kPunctMap,    // what the event parser looks for: kPunctBytes
+    kKeywordMap,  // where a keyword starts, found through the anchors
+    kMapCount,
+};
+
+// The punctuation the index marks: the party intros' '(', the separator's '>', the duration's
+// '['.
+inline constexpr char kPunctBytes[] = {'(', '>', '['};
+
+// Builds the maps of bytes[0..n) into words, map m at words + m * stride (stride words each,
+// room for n bits and two words more), and at each keyword start the keyword in ids (room
+// for n). Reads up to fifteen bytes past n. The bits from n on are left as they come: every
+// reader of a map bounds what it reads.
+void index_bytes(const char* bytes, int32_t n, MapWord* words, int32_t stride, uint8_t* ids);
+
+// The keywords found through their anchors, in the order of Findings::present's bits.
+enum Keyword : int32_t {
+    kPatternAKeyword,  // the two cleaning patterns
+    kPatternBKeyword,
+    kClockKeyword,  // the keywords of the kinds that shadow an event, in the order tried
+    kBridgeKeyword,
+    kVoiceMailKeyword,
+    kNotCountedKeyword,
+    kCallEndedKeyword,  // the event keywords
+    kConfEndedKeyword,
+    kKeywordCount,
+};
+inline constexpr uint32_t kPatternBits = 1u << kPatternAKeyword | 1u << kPatternBKeyword;
+inline constexpr uint32_t kEventKeywordBits = 1u << kCallEndedKeyword | 1u << kConfEndedKeyword;
+
+// Which keywords a line holds (bit k for keyword k) and where each first starts; at[k] is
+// meaningful only where its bit is set.
+struct Findings {
+    uint32_t present;
+    int16_t at[kKeywordCount];
+};
+
+// A line and its place in an index: bit at + i of the punctuation map stands for text[i].
+struct IndexedLine {
+    const char* text;  // NUL-terminated, with kSearchSlack bytes of storage after the NUL
+    int32_t length;
+    Findings found;
+    const MapWord* punct;  // the punctuation map of the storage the line lies in
+    int32_t at;
+};
+
+inline int32_t lowest_bit(MapWord bits) {
+    if constexpr (sizeof(MapWord) == 8)
+        return __builtin_ctzll(bits);
+    else
+        return __builtin_ctz(static_cast<uint32_t>(bits));
+}
+
+// Bits [from, from + kWordBits) of a map, the bit for from lowest. A map has a word to spare
+// after its last.
+inline MapWord bits_from(const MapWord* map, int32_t from) {
+    uint32_t word = static_cast<uint32_t>(from) / kWordBits;
+    uint32_t shift = static_cast<uint32_t>(from) % kWordBits;
+    // Two shifts, so that a shift of 0 takes nothing from the next word.
+    return map[word] >> shift | (map[word + 1] << 1) << (kWordBits - 1 - shift);
+}
+
+// Words of each map over a line's storage, with a word to spare.
+inline constexpr int32_t kLineWords = kLineBufferSize / kWordBits + 2;
+
+// The index of a line outside the reader's buffer, owned by the caller.
+struct LineIndex {
+    MapWord words[kMapCount * kLineWords];
+    uint8_t ids[kLineBufferSize];
+};
+
+// Indexes text (length characters in line storage, below kLineSize) into index and returns
+// the line with its keywords found.
+IndexedLine index_line(const char* text, int32_t length, LineIndex* index);
+
+// index_line into *line for a caller that knows the line's keywords: only the punctuation is
+// indexed, and line->found is left as it is.
+void index_punctuation(const char* text, int32_t length, LineIndex* index, IndexedLine* line);
+
+// The walk over the lines of a reader, owned by the caller: the index of the reader's buffer,
+// made anew after each refill, and of the last line that had to be assembled.
+struct LineWalk {
+    static constexpr int32_t kStride = (kReaderBufferSize + kSearchSlack) / kWordBits + 2;
+    uint32_t indexed_refills;  // the reader's refills when the buffer was indexed
+    int32_t next_keyword;      // the first keyword mark of the buffer not yet handed out
+    MapWord buffer[kMapCount * kStride];
+    uint8_t ids[kReaderBufferSize + kSearchSlack];
+    LineIndex assembled;
+};
+
+// Prepares walk for a reader that reads from the start.
+void walk_init(LineWalk* walk);
+
+// The next line of reader, indexed and with its keywords found; *cut is 1 when the line had
+// more characters than fit and the rest comes as the next line. The reader keeps pin's line
+// across refills. Returns false at end of input.
+bool next_line(LineWalk* walk, LineReader* reader, LinePin* pin, IndexedLine* line,
+               int32_t* cut);
