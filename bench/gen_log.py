@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes a large synthetic call log for benchmarking logtally.
 
-Usage: gen_log.py [--changing] OUTPUT SIZE_MIB [NAMES]
+Usage: gen_log.py [--changing] [--crlf] OUTPUT SIZE_MIB [NAMES]
        gen_log.py --all-ids OUTPUT
 
 The log mixes every event form (named and numbered callers, called parties with and without
@@ -12,7 +12,8 @@ name of an event are picked afresh from a pool of 100,000 names, so a number's n
 almost every event, as on an exchange where a trunk line shows each call's caller: every
 change is a name the analyzer has to keep. One day of lines is generated and written again
 until the file has SIZE_MIB mebibytes, so the clock jumps back once per day, as a real log
-does at midnight.
+does at midnight. With --crlf every line ends in CR LF, as a phone system on Windows writes
+its log; the lines are otherwise the same bytes.
 
 --all-ids writes 65,535 event lines (about 5 MB) that together use every calling line and
 every called extension from 1 to 65535, so the reports list every number of both roles.
@@ -106,6 +107,7 @@ def all_ids_log(rng):
 
 
 def write_repeated(path, day, size):
+    """day again and again until the file has size bytes, cut after a whole line."""
     with open(path, "wb") as f:
         written = 0
         while written + len(day) <= size:
@@ -120,14 +122,17 @@ def main():
         with open(args[1], "wb") as f:
             f.write(all_ids_log(random.Random(1)))
         return
-    changing = args[:1] == ["--changing"]
-    if changing:
-        args = args[1:]
+    changing = "--changing" in args
+    crlf = "--crlf" in args
+    args = [a for a in args if a not in ("--changing", "--crlf")]
     if len(args) not in (2, 3):
         sys.exit(__doc__)
     path, size = args[0], int(args[1]) * 1024 * 1024
     names = int(args[2]) if len(args) == 3 else 5000
-    write_repeated(path, one_day(random.Random(1), names, 400_000, changing), size)
+    day = one_day(random.Random(1), names, 400_000, changing)
+    if crlf:
+        day = day.replace(b"\n", b"\r\n")
+    write_repeated(path, day, size)
 
 
 if __name__ == "__main__":
