@@ -1,8 +1,8 @@
 // The top-level exception filter: claims the crash, reports it and ends the process.
 #include "crash/crash.h"
+#include "crash/crash_file.h"
 #include "crash/crash_print.h"
 #include "literals.h"
-#include "platform/files.h"
 #include "platform/output.h"
 #include "platform/process.h"
 
@@ -45,16 +45,11 @@ void take_context(const CONTEXT& c, CrashValues* v) {
 
 void pause_for_reader() { Sleep(crash_options.sleep_ms); }
 
-// The file gets the report alone; standard error learns whether it was written.
+// The file gets the report alone; standard error learns whether and where it was written.
 void copy_report_to_file(const char* name, const CrashValues& values) {
-    HANDLE file;
-    if (create_file(name, kNoExtraAccess, &file) != 0) {
-        crash_print(std_error, kCrashFileFailedFmt, TextArg(name));
-        return;
-    }
-    write_crash_report(file, values);
-    close_file(file);
-    crash_print(std_error, kCrashFileWrittenFmt, TextArg(name));
+    const char* written = write_crash_file(name, values);
+    if (written) crash_print(std_error, kCrashFileWrittenFmt, TextArg(written));
+    else crash_print(std_error, kCrashFileFailedFmt, TextArg(name));
 }
 
 }  // namespace

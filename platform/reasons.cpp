@@ -19,12 +19,16 @@ const Reason kReasons[] = {
     {32, kReasonInUseText},        // ERROR_SHARING_VIOLATION
     {33, kReasonInUseText},        // ERROR_LOCK_VIOLATION
     {39, kReasonDiskFullText},     // ERROR_HANDLE_DISK_FULL
+    {80, kReasonExistsText},       // ERROR_FILE_EXISTS
     {109, kReasonPipeClosedText},  // ERROR_BROKEN_PIPE
     {112, kReasonDiskFullText},    // ERROR_DISK_FULL
     {123, kReasonBadNameText},     // ERROR_INVALID_NAME
+    {183, kReasonExistsText},      // ERROR_ALREADY_EXISTS
     {232, kReasonPipeClosedText},  // ERROR_NO_DATA: the reader closed its end
     {233, kReasonPipeClosedText},  // ERROR_PIPE_NOT_CONNECTED
     {kErrorIsFolder, kReasonFolderText},
+    {kErrorIsTheLog, kReasonIsTheLogText},
+    {kErrorNotAFile, kReasonNotAFileText},
 };
 
 }  // namespace

@@ -13,6 +13,11 @@
 // which file_error refines to this one (ERROR_DIRECTORY_NOT_SUPPORTED).
 inline constexpr uint32_t kErrorIsFolder = 336;
 
+// Codes of the program's own (bit 29 set: never one of the system's): a report name that is
+// the log itself, and a name that holds no file on a disk where the system wants one.
+inline constexpr uint32_t kErrorIsTheLog = 0x20000001;
+inline constexpr uint32_t kErrorNotAFile = 0x20000002;
+
 // Room for the longest reason, "system error 4294967295", and its NUL.
 inline constexpr int32_t kReasonSize = 24;
 

@@ -4,7 +4,7 @@
 #include <sys/mman.h>
 #include <ucontext.h>
 
-#include "platform/standin/terminal.h"
+#include "platform/standin/ending.h"
 #include "platform/standin/win_standin.h"
 
 #if !defined(__x86_64__) || !defined(__linux__)
@@ -132,7 +132,7 @@ void set_action(int signal, void (*handler)(int, siginfo_t*, void*)) {
 }
 
 void hand_back_to_system(int signal) {
-    standin::restore_terminal();
+    standin::process_ending();
     set_action(signal, nullptr);
     raise(signal);
 }

@@ -1,10 +1,10 @@
 // The stand-in's last-error value and the table that maps errno onto Windows error codes.
+#include <unistd.h>
+
 #include <cerrno>
-#include <climits>
-#include <cstring>
-#include <sys/stat.h>
 
 #include "platform/standin/errors.h"
+#include "platform/standin/paths.h"
 
 namespace {
 
@@ -31,15 +31,10 @@ const ErrnoCode kErrnoCodes[] = {
 
 // Whether the folder part of path exists (the working folder when there is none).
 bool folder_exists(const char* path) {
-    const char* slash = strrchr(path, '/');
-    if (!slash || slash == path) return true;
-    char folder[PATH_MAX];
-    size_t length = static_cast<size_t>(slash - path);
-    if (length >= sizeof folder) return false;
-    memcpy(folder, path, length);
-    folder[length] = 0;
-    struct stat status;
-    return stat(folder, &status) == 0 && S_ISDIR(status.st_mode);
+    int folder = standin::open_folder_of(path);
+    if (folder < 0) return false;
+    close(folder);
+    return true;
 }
 
 }  // namespace

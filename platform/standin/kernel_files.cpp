@@ -1,6 +1,5 @@
 // The stand-in's handle calls: standard handles, file kinds and information, console modes,
-// reading, writing, opening with exclusive sharing, closing; and the calls on file names:
-// moving, deleting, attributes.
+// reading, writing, flushing, opening with exclusive sharing, moving to an offset, closing.
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -8,10 +7,10 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <cstdio>
-
 #include "platform/standin/errors.h"
 #include "platform/standin/handle_map.h"
+#include "platform/standin/handle_marks.h"
+#include "platform/standin/paths.h"
 #include "platform/standin/terminal.h"
 #include "platform/standin/win_standin.h"
 
@@ -30,8 +29,12 @@ constexpr DWORD kTerminalBits = ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENA
 // Seconds from 1601-01-01, where FILETIME counts from, to 1970-01-01.
 constexpr uint64_t kFiletimeEpochSeconds = 11644473600u;
 
+// An open without read or write access only looks at the file, as on Windows.
+bool only_looks(DWORD access) { return !(access & (GENERIC_READ | GENERIC_WRITE)); }
+
 // O_NONBLOCK: a FIFO without a writer would otherwise block the open for good.
 int open_flags(DWORD access, DWORD disposition) {
+    if (only_looks(access)) return O_PATH | O_CLOEXEC;
     int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     bool reads = access & GENERIC_READ;
     bool writes = access & GENERIC_WRITE;
@@ -46,13 +49,45 @@ int open_flags(DWORD access, DWORD disposition) {
 // Windows refuses a second opener of a file held with share mode 0; flock gives the same
 // between any two openers, in this process or another. A folder opened for reading gets this
 // far, and Windows refuses it as access denied.
-bool lock_and_prepare(int fd, DWORD share, DWORD disposition) {
+// Sharing without read or write (FILE_SHARE_DELETE alone) still keeps every other opener out.
+bool lock_and_prepare(int fd, DWORD access, DWORD share, DWORD disposition) {
     struct stat status;
     if (fstat(fd, &status) != 0) return fail_with(errno);
     if (S_ISDIR(status.st_mode)) return fail_with(EISDIR);
-    if (!S_ISREG(status.st_mode)) return true;
-    if (flock(fd, (share == 0 ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) return fail_with(errno);
+    if (!S_ISREG(status.st_mode) || only_looks(access)) return true;
+    bool shared = share & (FILE_SHARE_READ | FILE_SHARE_WRITE);
+    if (flock(fd, (shared ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) return fail_with(errno);
     return disposition != CREATE_ALWAYS || ftruncate(fd, 0) == 0 || fail_with(errno);
+}
+
+// Whether POSIX would let the caller remove name, as DELETE access asks: it must write its
+// folder, and in a sticky folder (/tmp) own the file or the folder. Root may remove any name.
+bool may_delete(const char* name) {
+    if (geteuid() == 0) return true;
+    struct stat entry;
+    if (lstat(name, &entry) != 0) return fail_with(errno, name);
+    int folder = standin::open_folder_of(name);
+    if (folder < 0) return fail_with(errno, name);
+    struct stat status;
+    bool known = fstat(folder, &status) == 0;
+    bool writable = faccessat(folder, ".", W_OK | X_OK, AT_EACCESS) == 0;
+    close(folder);
+    if (!known || !writable) return fail_with(EACCES);
+    bool sticky = status.st_mode & S_ISVTX;
+    bool owner = entry.st_uid == geteuid() || status.st_uid == geteuid();
+    return !sticky || owner || fail_with(EPERM);
+}
+
+// A FILE_FLAG_DELETE_ON_CLOSE file is named for good only when its name still holds it once
+// it is locked: a holder that let go deleted the name first, and whoever made a new file
+// under it holds that one.
+bool keep_for_deletion(int fd, const char* name) {
+    struct stat named, opened;
+    if (fstat(fd, &opened) != 0) return fail_with(errno);
+    if (lstat(name, &named) != 0) return fail_with(errno, name);
+    if (named.st_dev != opened.st_dev || named.st_ino != opened.st_ino)
+        return fail_with(EWOULDBLOCK);
+    return standin::delete_on_close(fd, name) || fail_with(ENFILE);
 }
 
 // Reads and writes block again once the file is open, as on Windows.
@@ -79,15 +114,6 @@ FILETIME filetime_of(const timespec& time) {
     return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
-// Why Windows would refuse to move a file over this existing regular file, or 0: a
-// read-only file, or one that another opener holds (checked while *held_fd keeps it).
-DWORD replace_refusal(const char* name, const struct stat& status, int* held_fd) {
-    if ((status.st_mode & 0222) == 0) return ERROR_ACCESS_DENIED;
-    *held_fd = open(name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (*held_fd < 0) return 0;
-    return flock(*held_fd, LOCK_EX | LOCK_NB) == 0 ? 0 : ERROR_SHARING_VIOLATION;
-}
-
 }  // namespace
 
 HANDLE GetStdHandle(DWORD which) {
@@ -106,6 +132,7 @@ HANDLE GetStdHandle(DWORD which) {
 DWORD GetFileType(HANDLE handle) {
     struct stat status;
     if (!status_of(handle, &status)) return FILE_TYPE_UNKNOWN;
+    if (standin::is_device_handle(fd_of(handle))) return FILE_TYPE_CHAR;
     if (S_ISCHR(status.st_mode)) return FILE_TYPE_CHAR;
     if (S_ISREG(status.st_mode) || S_ISBLK(status.st_mode)) return FILE_TYPE_DISK;
     if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)) return FILE_TYPE_PIPE;
@@ -173,7 +200,7 @@ BOOL ReadFile(HANDLE handle, LPVOID data, DWORD count, LPDWORD read_count, LPOVE
 }
 
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES,
-                   DWORD disposition, DWORD, HANDLE) {
+                   DWORD disposition, DWORD flags, HANDLE) {
     if (disposition != OPEN_EXISTING && disposition != CREATE_ALWAYS &&
         disposition != CREATE_NEW) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -184,44 +211,41 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
         fail_with(errno, name);
         return INVALID_HANDLE_VALUE;
     }
-    if (!clear_nonblocking(fd) || !lock_and_prepare(fd, share, disposition)) {
+    bool ready = (only_looks(access) || clear_nonblocking(fd)) &&
+                 lock_and_prepare(fd, access, share, disposition) &&
+                 (!(access & DELETE) || may_delete(name)) &&
+                 (!(flags & FILE_FLAG_DELETE_ON_CLOSE) || keep_for_deletion(fd, name));
+    if (!ready) {
         close(fd);
         return INVALID_HANDLE_VALUE;
     }
+    standin::mark_device(fd, standin::in_device_namespace(name));
     return handle_of(fd);
+}
+
+DWORD SetFilePointer(HANDLE handle, LONG distance, LONG* distance_high, DWORD method) {
+    if (distance_high || method != FILE_BEGIN || distance < 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_SET_FILE_POINTER;
+    }
+    off_t offset = lseek(fd_of(handle), distance, SEEK_SET);
+    if (offset < 0) {
+        fail_with(errno);
+        return INVALID_SET_FILE_POINTER;
+    }
+    return static_cast<DWORD>(offset);
 }
 
 BOOL CloseHandle(HANDLE handle) {
     int fd = fd_of(handle);
     if (fd < 0) return fail_with(EBADF);
+    standin::delete_before_close(fd);
+    standin::mark_device(fd, false);
     return close(fd) == 0 || fail_with(errno);
 }
 
-BOOL MoveFileExA(LPCSTR existing, LPCSTR new_name, DWORD flags) {
-    struct stat status;
-    int held_fd = -1;
-    DWORD refusal = 0;
-    if (lstat(new_name, &status) == 0) {
-        if (!(flags & MOVEFILE_REPLACE_EXISTING)) refusal = ERROR_ALREADY_EXISTS;
-        else if (S_ISDIR(status.st_mode)) refusal = ERROR_ACCESS_DENIED;
-        else if (S_ISREG(status.st_mode)) refusal = replace_refusal(new_name, status, &held_fd);
-    }
-    bool moved = refusal == 0 && (rename(existing, new_name) == 0 || fail_with(errno, new_name));
-    if (refusal != 0) SetLastError(refusal);
-    if (held_fd >= 0) close(held_fd);
-    return moved;
-}
-
-BOOL DeleteFileA(LPCSTR name) { return unlink(name) == 0 || fail_with(errno, name); }
-
-DWORD GetFileAttributesA(LPCSTR name) {
-    struct stat status;
-    if (lstat(name, &status) != 0) {
-        fail_with(errno, name);
-        return INVALID_FILE_ATTRIBUTES;
-    }
-    if (S_ISDIR(status.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
-    if (S_ISLNK(status.st_mode)) return FILE_ATTRIBUTE_REPARSE_POINT;
-    if (!S_ISREG(status.st_mode)) return FILE_ATTRIBUTE_DEVICE;
-    return (status.st_mode & 0222) == 0 ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
+BOOL FlushFileBuffers(HANDLE handle) {
+    int fd = fd_of(handle);
+    if (fd < 0) return fail_with(EBADF);
+    return fsync(fd) == 0 || fail_with(errno);
 }

@@ -1,5 +1,5 @@
-// The stand-in's process calls: command line, full path names, exit, sleep, memory, priority
-// and version.
+// The stand-in's process calls: command line, full path names, exit, sleep, memory, priority,
+// version, process id and ticks.
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -10,8 +10,9 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/standin/ending.h"
 #include "platform/standin/errors.h"
-#include "platform/standin/terminal.h"
+#include "platform/standin/paths.h"
 #include "platform/standin/win_standin.h"
 
 namespace {
@@ -47,34 +48,26 @@ void put_program_name(const char* name) {
 }
 
 // The line as the program reads it back: it removes the blanks around its arguments and
-// then one opening and one closing quote, and takes what is left whole.
+// then one opening and one closing quote, and takes what is left whole. A first argument "--"
+// stays outside the quotes, as it is typed on Windows before a quoted path: "-- x" as one
+// argument is a path.
 void build_command_line(int argc, char** argv) {
     command_length = 0;
     command_line[0] = 0;
     if (argc > 0) put_program_name(argv[0]);
     if (argc < 2) return;
+    int first = 1;
+    if (std::strcmp(argv[1], "--") == 0) {
+        put_text(" --");
+        if (argc == 2) return;
+        first = 2;
+    }
     put_text(" \"");
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) put(' ');
+    for (int i = first; i < argc; ++i) {
+        if (i > first) put(' ');
         put_text(argv[i]);
     }
     put('"');
-}
-
-// Appends the path component [from, from + length) to path (length used), resolving "." and
-// "..".
-void append_component(char* path, size_t& used, const char* from, size_t length) {
-    if (length == 0 || (length == 1 && from[0] == '.')) return;
-    if (length == 2 && from[0] == '.' && from[1] == '.') {
-        while (used > 1 && path[used - 1] != '/') --used;
-        if (used > 1) --used;
-        path[used] = 0;
-        return;
-    }
-    if (used > 1) path[used++] = '/';
-    std::memcpy(path + used, from, length);
-    used += length;
-    path[used] = 0;
 }
 
 }  // namespace
@@ -114,21 +107,21 @@ int WideCharToMultiByte(UINT code_page, DWORD, LPCWSTR wide, int wide_count, LPS
     return wide_count;
 }
 
+// Static, not on the stack: a path of the system's longest would take a quarter of a small
+// stack (ulimit -s 16).
 DWORD GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR* file_part) {
-    char joined[2 * PATH_MAX];
-    char path[2 * PATH_MAX] = "/";
+    static char path[standin::kPathRoom];
     size_t name_length = std::strlen(name);
     if (name_length == 0 || name_length >= PATH_MAX) return standin::fail_with(ENAMETOOLONG);
-    if (name[0] == '/') joined[0] = 0;
-    else if (getcwd(joined, PATH_MAX) == nullptr) return standin::fail_with(errno);
-    std::strcat(joined, "/");
-    std::strcat(joined, name);
+    path[0] = '/';
+    path[1] = 0;
     size_t used = 1;
-    for (const char* p = joined; *p;) {
-        size_t length = std::strcspn(p, "/");
-        append_component(path, used, p, length);
-        p += length + (p[length] == '/');
+    if (name[0] != '/') {
+        static char cwd[PATH_MAX];
+        if (getcwd(cwd, sizeof cwd) == nullptr) return standin::fail_with(errno);
+        standin::append_names(path, &used, cwd);
     }
+    if (!standin::append_names(path, &used, name)) return standin::fail_with(ENAMETOOLONG);
     if (name[name_length - 1] == '/' && used > 1) path[used++] = '/';
     path[used] = 0;
     if (used + 1 > size) return static_cast<DWORD>(used + 1);
@@ -141,7 +134,8 @@ DWORD GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR* file_part) 
 }
 
 void ExitProcess(UINT code) {
-    standin::restore_terminal();
+    if (code == CONTROL_C_EXIT) standin::end_by_console_signal();
+    standin::process_ending();
     _exit(static_cast<int>(code));
 }
 
@@ -233,3 +227,10 @@ BOOL SetPriorityClass(HANDLE process, DWORD priority_class) {
 DWORD GetVersion() { return 0x23F00206u; }
 
 DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
+
+DWORD GetTickCount() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<DWORD>(static_cast<uint64_t>(now.tv_sec) * 1000 +
+                              static_cast<uint64_t>(now.tv_nsec) / 1000000);
+}

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <termios.h>
 
+#include "platform/standin/ending.h"
+
 namespace {
 
 constexpr int kEndingSignals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP};
@@ -16,16 +18,8 @@ dev_t recorded_device;
 ino_t recorded_inode;
 termios recorded_settings;
 
-// The settings go back first; the signal, blocked while this runs, then takes its default
-// action.
-void restore_then_end(int signal) {
-    standin::restore_terminal();
-    struct sigaction action = {};
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    sigaction(signal, &action, nullptr);
-    raise(signal);
-}
+// The settings go back first; the signal then takes its default action.
+void restore_then_end(int signal) { standin::end_by_signal(signal); }
 
 // A signal the user set to be ignored (nohup, a background job) stays ignored.
 void catch_if_default(int signal) {

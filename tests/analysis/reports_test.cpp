@@ -1,4 +1,5 @@
 // The report helpers: names as tab-separated fields, and the temporary file names.
+#include "analysis/report_names.h"
 #include "analysis/reports.h"
 
 #include <gtest/gtest.h>

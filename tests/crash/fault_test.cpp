@@ -121,13 +121,52 @@ TEST_F(CrashDriver, EachFaultIsReportedOnStandardErrorAndInTheCrashFile) {
     }
 }
 
-TEST_F(CrashDriver, AnExistingCrashFileIsReplacedByTheReport) {
-    dir_ = fresh_directory("replace");
-    std::ofstream(fs::path(dir_) / plain(kCrashFileName)) << std::string(20000, 'x');
-    ChildRun result = run_driver({"divide"}, dir_);
-    EXPECT_EQ(result.exit_code, 1);
-    std::string written = expanded(kCrashFileWrittenFmt, plain(kCrashFileName).c_str());
-    EXPECT_EQ(crash_file(), report_between_separators(result.err, "", written, ""));
+// The crash file's name may hold an earlier report, which the new one replaces, or anything
+// else, which stays as it is while the report goes to a name of its own beside it.
+TEST_F(CrashDriver, TheCrashFileReplacesOnlyAnEarlierCrashReport) {
+    const std::string name = plain(kCrashFileName);
+    const std::string earlier = with_crlf(plain(kCrashHeadText)) + "an earlier crash\r\n";
+    const std::string users(20000, 'x');
+    enum class There { kEarlierReport, kUsersFile, kLinkToUsersFile };
+    const struct {
+        const char* what;
+        There there;
+        bool replaced;
+    } rows[] = {
+        {"earlier report", There::kEarlierReport, true},
+        {"file of the user's", There::kUsersFile, false},
+        {"link to a file of the user's", There::kLinkToUsersFile, false},
+    };
+    for (const auto& row : rows) {
+        if (row.there == There::kLinkToUsersFile && !kNative) continue;
+        SCOPED_TRACE(row.what);
+        dir_ = fresh_directory(std::string("existing_") + std::to_string(int(row.there)));
+        fs::path target = fs::path(dir_).parent_path() / "users-file.txt";
+        std::ofstream(target, std::ios::binary) << users;
+        fs::path at_name = fs::path(dir_) / name;
+        if (row.there == There::kLinkToUsersFile) fs::create_symlink(target, at_name);
+        else std::ofstream(at_name, std::ios::binary)
+                 << (row.there == There::kEarlierReport ? earlier : users);
+
+        ChildRun result = run_driver({"divide"}, dir_);
+        EXPECT_EQ(result.exit_code, 1);
+        std::string written_to = name;
+        for (const std::string& left : files_left())
+            if (left != name) written_to = left;
+        std::string written = expanded(kCrashFileWrittenFmt, written_to.c_str());
+        std::string report = report_between_separators(result.err, "", written, "");
+        EXPECT_EQ(read_file((fs::path(dir_) / written_to).string()), report);
+        EXPECT_EQ(read_file(target.string()), users);
+        if (row.replaced) {
+            EXPECT_EQ(files_left(), std::vector<std::string>{name});
+            continue;
+        }
+        EXPECT_EQ(files_left().size(), 2u);
+        EXPECT_EQ(written_to.size(), name.size() + 9) << written_to;  // "-" and 8 hex digits
+        EXPECT_EQ(fs::is_symlink(at_name), row.there == There::kLinkToUsersFile);
+        EXPECT_EQ(read_file(at_name.string()), users);
+        fs::remove(target);
+    }
 }
 
 TEST_F(CrashDriver, EnteringTheFilterAgainEndsTheProcessAtOnceWithoutOutput) {

@@ -1,4 +1,5 @@
 // The reference's spine: the process entry, the main sequence and the input selection.
+#include "analysis/path_checks.h"
 #include "crash/crash.h"
 #include "literals.h"
 #include "platform/files.h"
@@ -94,6 +95,11 @@ void select_input() {
     if (command_arguments(input_path) != 0) usage_exit();
     take_input_path(input_path);
     if (!input_path[0]) usage_exit();
+    // The one change since the reference was frozen: Windows names that lose their end.
+    if (!path_names_kept(input_path)) {
+        print(kPathNameDroppedText);
+        usage_exit();
+    }
     if (open_file(input_path, 0, &input_handle) != 0) {
         char reason[kReasonSize];
         print(kCannotOpenFmt, input_path, system_reason(file_error(input_path), reason));

@@ -4,6 +4,7 @@
 
 #include "driver_runner.h"
 #include "literals.h"
+#include "platform/fatal.h"
 #include "platform_support.h"
 
 namespace {
@@ -36,10 +37,10 @@ TEST(ConsoleProcess, FatalErrorWritesToStandardErrorAlone) {
                                  plain(kFatalTailText)));
 }
 
-TEST(ConsoleProcess, FatalMessageIsCutAt4095Characters) {
+TEST(ConsoleProcess, FatalMessageIsCutToItsRoom) {
     ChildRun run = run_driver({"long-fatal"}, Sink::kFile, Sink::kFile);
     std::string message;
-    for (int i = 0; i < 4095; ++i) message += static_cast<char>('a' + i % 26);
+    for (int i = 0; i < kFatalMessageSize - 1; ++i) message += static_cast<char>('a' + i % 26);
     EXPECT_EQ(run.exit_code, 1);
     EXPECT_EQ(run.err, with_crlf(plain(kFatalHeadText) + message + plain(kFatalTailText)));
 }
@@ -66,9 +67,24 @@ TEST(ConsoleProcess, ShortWriteOnStandardOutputIsFatal) {
                                  kReasonDeniedText);
 }
 
-TEST(ConsoleProcess, WriteToAClosedPipeIsAShortWrite) {
-    expect_short_write_on_output(run_driver({"print"}, Sink::kClosedPipe, Sink::kFile),
-                                 kReasonPipeClosedText);
+// A console whose reader has gone (`| head`) takes no more output, and the process goes on:
+// the text still reaches the other standard handle, and the exit code is 0.
+TEST(ConsoleProcess, OutputWhoseReaderHasGoneIsLeftQuietly) {
+    ChildRun run = run_driver({"print"}, Sink::kClosedPipe, Sink::kFile);
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.err, "x\r\n");
+    run = run_driver({"print"}, Sink::kClosedPipe, Sink::kSameAsOutput);
+    EXPECT_EQ(run.exit_code, 0);
+}
+
+// The reader that has gone leaves the one-shot switch set: the next short write elsewhere, to
+// a file, is fatal as ever, and its message still reaches standard error.
+TEST(ConsoleProcess, ShortWriteToAFileAfterTheReaderHasGoneIsFatal) {
+    ScratchFile file("gone-then-short", "");
+    ChildRun run = run_driver({"gone-then-short", file.name()}, Sink::kClosedPipe, Sink::kFile);
+    EXPECT_EQ(run.exit_code, 1);
+    std::string message = short_write_message(3, file.name(), kReasonDeniedText);
+    EXPECT_TRUE(ShortWriteFatal("x\r\nx\r\n" + message).Matches(run.err)) << run.err;
 }
 
 // logtally starts at its own entry (on Windows without a C runtime), prepares the console and

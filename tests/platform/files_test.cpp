@@ -1,6 +1,7 @@
 // Opening, creating and closing files: access modes, exclusive sharing, names, the one-shot
 // fatal creation failure.
 #include "platform/files.h"
+#include "platform/reader.h"
 
 #include <string>
 

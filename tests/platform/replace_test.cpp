@@ -47,7 +47,7 @@ TEST(CreatingNewFiles, TakesOnlyAFreeName) {
     close_file(handle);
     EXPECT_EQ(file.read(), "new");
     // The name is taken now: the file is neither opened nor truncated.
-    EXPECT_EQ(create_new_file(file.name(), &handle), 1);
+    EXPECT_EQ(create_new_file(file.name(), &handle), kNameTaken);
     EXPECT_EQ(handle, INVALID_HANDLE_VALUE);
     EXPECT_EQ(file.read(), "new");
 }
@@ -66,7 +66,7 @@ TEST(CreatingNewFiles, NeverFollowsALink) {
     ScratchFile link("new-link");
     ASSERT_EQ(symlink(target.name(), link.name()), 0);
     HANDLE handle;
-    EXPECT_EQ(create_new_file(link.name(), &handle), 1);
+    EXPECT_EQ(create_new_file(link.name(), &handle), kNameTaken);
     EXPECT_FALSE(exists(target.name()));
 }
 #endif

@@ -1,6 +1,7 @@
 // The POSIX stand-in's Windows calls where they go beyond what the services' tests reach:
 // file kinds, console modes and the terminal left as found, the command line,
-// full paths, priority classes, and the signals that Windows would not deliver.
+// full paths, priority classes, the signals that Windows would not deliver and those that
+// become console events, files deleted on close, the device namespace and delete rights.
 #ifndef _WIN32
 
 #include <fcntl.h>
@@ -8,9 +9,11 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <pthread.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -451,6 +454,188 @@ TEST(Standin, AttributesTellTheKindOfName) {
     chmod(file.name(), 0444);
     EXPECT_EQ(GetFileAttributesA(file.name()), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(GetCurrentProcessId(), static_cast<DWORD>(getpid()));
+}
+
+// What the console-event handler of a child saw: the event and whether it ran on a thread
+// other than the one that installed it.
+std::atomic<int> seen_event{-1};
+std::atomic<bool> seen_elsewhere{false};
+pthread_t installing_thread;
+
+BOOL WINAPI record_event(DWORD event) {
+    if (seen_event.load() < 0) {
+        seen_elsewhere = !pthread_equal(pthread_self(), installing_thread);
+        seen_event = static_cast<int>(event);
+    }
+    return TRUE;
+}
+
+void wait_for_an_event() {
+    alarm(5);  // an event that never comes ends the child instead of the test run
+    while (seen_event.load() < 0) usleep(1000);
+}
+
+TEST(Standin, ConsoleSignalsBecomeEventsOnAThreadOfTheirOwn) {
+    const struct {
+        const char* what;
+        int signal;
+        DWORD event;
+    } rows[] = {
+        {"SIGINT", SIGINT, CTRL_C_EVENT},
+        {"SIGTERM", SIGTERM, CTRL_SHUTDOWN_EVENT},
+        {"SIGHUP", SIGHUP, CTRL_CLOSE_EVENT},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        int status = in_child([&row] {
+            installing_thread = pthread_self();
+            if (!SetConsoleCtrlHandler(record_event, TRUE)) _exit(2);
+            kill(getpid(), row.signal);
+            wait_for_an_event();
+            if (seen_event.load() != static_cast<int>(row.event)) _exit(3);
+            if (!seen_elsewhere.load()) _exit(4);
+        });
+        EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "the step that failed";
+    }
+}
+
+// A signal ignored when the handler came (nohup) stays ignored; one no handler takes ends the
+// process as ExitProcess(CONTROL_C_EXIT), which here is the end by that signal.
+TEST(Standin, AnIgnoredSignalStaysIgnoredAnUnhandledOneEndsTheProcess) {
+    int status = in_child([] {
+        signal(SIGINT, SIG_IGN);
+        installing_thread = pthread_self();
+        SetConsoleCtrlHandler(record_event, TRUE);
+        kill(getpid(), SIGINT);  // would be taken first, being the lower signal
+        kill(getpid(), SIGTERM);
+        wait_for_an_event();
+        if (seen_event.load() != static_cast<int>(CTRL_SHUTDOWN_EVENT)) _exit(3);
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+
+    status = in_child([] {
+        SetConsoleCtrlHandler([](DWORD) -> BOOL { return FALSE; }, TRUE);
+        kill(getpid(), SIGHUP);
+        for (;;) pause();
+    });
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGHUP) << status;
+
+    status = in_child([] { ExitProcess(CONTROL_C_EXIT); });
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+}
+
+HANDLE open_to_delete(const char* name, DWORD disposition) {
+    return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+}
+
+bool name_exists(const char* name) {
+    struct stat status;
+    return lstat(name, &status) == 0;
+}
+
+TEST(Standin, AFileDeletedOnCloseGoesOnlyWhileItsNameHoldsIt) {
+    ScratchFile file("standin-doc");
+    HANDLE handle = open_to_delete(file.name(), CREATE_NEW);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(name_exists(file.name()));
+    EXPECT_EQ(open_to_delete(file.name(), OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    CloseHandle(handle);
+    EXPECT_FALSE(name_exists(file.name()));
+
+    // Another file put under the name meanwhile is not the one to delete.
+    ScratchFile other("standin-doc-other", "mine");
+    handle = open_to_delete(file.name(), CREATE_NEW);
+    ASSERT_EQ(rename(other.name(), file.name()), 0);
+    CloseHandle(handle);
+    EXPECT_EQ(file.read(), "mine");
+
+    // The process ends: the system deletes the file.
+    ScratchFile ending("standin-doc-exit");
+    int status = in_child([&ending] {
+        if (open_to_delete(ending.name(), CREATE_NEW) == INVALID_HANDLE_VALUE) _exit(2);
+        ExitProcess(0);
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(name_exists(ending.name()));
+}
+
+TEST(Standin, NamesInTheDeviceNamespaceOpenAsDevices) {
+    ScratchFile file("standin-device", "x");
+    ScratchFile link("standin-device-link");
+    ASSERT_EQ(symlink("/dev/stdin", link.name()), 0);
+    char cwd[PATH_MAX];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    std::string around = std::string("/dev/..") + cwd + "/" + file.name();
+    int status = in_child([&] {
+        int fd = open(file.name(), O_RDONLY);
+        if (fd < 0 || dup2(fd, 0) != 0) _exit(2);  // standard input is the regular file
+        const struct {
+            const char* name;
+            DWORD type;
+        } rows[] = {
+            {"/dev/stdin", FILE_TYPE_CHAR},
+            {"/proc/self/fd/0", FILE_TYPE_CHAR},
+            {link.name(), FILE_TYPE_CHAR},
+            {file.name(), FILE_TYPE_DISK},
+            {around.c_str(), FILE_TYPE_DISK},
+        };
+        int step = 3;
+        for (const auto& row : rows) {
+            HANDLE handle = CreateFileA(row.name, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != row.type) _exit(step);
+            CloseHandle(handle);
+            ++step;
+        }
+    });
+    EXPECT_EQ(status, 0) << "the row that failed: " << (WEXITSTATUS(status) - 3);
+}
+
+TEST(Standin, ALinkToAFolderIsAFolderLinkAndIsNotReplaced) {
+    ScratchFile link("standin-folder-link");
+    ScratchFile source("standin-folder-source", "new");
+    ASSERT_EQ(symlink(".", link.name()), 0);
+    EXPECT_EQ(GetFileAttributesA(link.name()),
+              FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+    EXPECT_EQ(MoveFileExA(source.name(), link.name(), MOVEFILE_REPLACE_EXISTING), 0);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(source.read(), "new");
+}
+
+// Only the owner of the file or of the folder may remove a name from a sticky folder; root
+// may remove any, so the check runs as nobody.
+TEST(Standin, DeleteAccessFollowsTheStickyFolder) {
+    if (geteuid() != 0) GTEST_SKIP() << "another owner's file needs root to be made";
+    std::string folder = "platform-standin-sticky.tmp";
+    mkdir(folder.c_str(), 01777);
+    chmod(folder.c_str(), 01777);
+    std::string theirs = folder + "/theirs", ours = folder + "/ours";
+    { std::ofstream(theirs) << "x"; }
+    chmod(theirs.c_str(), 0666);
+    int status = in_child([&] {
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+        { std::ofstream(ours) << "x"; }
+        auto open_deleting = [](const std::string& name) {
+            return CreateFileA(name.c_str(), GENERIC_READ | DELETE, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        };
+        if (open_deleting(theirs) != INVALID_HANDLE_VALUE) _exit(3);
+        if (GetLastError() != ERROR_ACCESS_DENIED) _exit(4);
+        HANDLE own = open_deleting(ours);
+        if (own == INVALID_HANDLE_VALUE) _exit(5);
+        CloseHandle(own);
+        // Reading alone asks for no right to delete.
+        HANDLE reading = CreateFileA(theirs.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (reading == INVALID_HANDLE_VALUE) _exit(6);
+    });
+    EXPECT_EQ(status, 0) << "the step that failed: " << WEXITSTATUS(status);
+    std::remove(theirs.c_str());
+    std::remove(ours.c_str());
+    rmdir(folder.c_str());
 }
 
 }  // namespace
