@@ -16,9 +16,11 @@
 #            must be left unchanged
 #   wrap     a bash script that runs logtally, given as "$@", in the scratch folder instead of
 #            this script, for a different console or a helper process; E2E_SCRATCH names a
-#            folder for its own files
+#            folder for its own files; a wrap that exits with 77 skips the case, with the
+#            reason on its standard error (logtally never exits with 77)
 #   mask     a sed script applied to the actual stdout and stderr before they are compared
 #            (for numbers that differ between builds, such as addresses)
+#   gone     the inputs, one a line, that the program must remove (a lock left behind)
 #   skip-BUILD  the reason the case cannot run on that build (native, win32): the test is
 #            reported as skipped with that reason
 #
@@ -49,6 +51,9 @@ if [ -f "$case_dir/setup" ]; then
   cp -al "$scratch/gen/." "$scratch/expected/"
 fi
 [ -d "$case_dir/out" ] && cp -R --remove-destination "$case_dir/out/." "$scratch/expected/"
+if [ -f "$case_dir/gone" ]; then
+  while IFS= read -r name; do rm -f "$scratch/expected/$name"; done < "$case_dir/gone"
+fi
 
 args=()
 while IFS= read -r line || [ -n "$line" ]; do args+=("$line"); done < "$case_dir/args"
@@ -57,6 +62,11 @@ runner=()
 (cd "$scratch/work" && E2E_SCRATCH="$scratch/helper" "${runner[@]}" "$@" "${args[@]}" \
    < /dev/null > "$scratch/stdout" 2> "$scratch/stderr")
 echo $? > "$scratch/exit"
+if [ -f "$case_dir/wrap" ] && [ "$(cat "$scratch/exit")" = 77 ]; then
+  echo "skipped: $(cat "$scratch/stderr")"
+  rm -rf "$scratch"
+  exit 77
+fi
 if [ -f "$case_dir/mask" ]; then
   for stream in stdout stderr; do
     sed -f "$case_dir/mask" "$scratch/$stream" > "$scratch/$stream.masked"

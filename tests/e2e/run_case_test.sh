@@ -1,6 +1,7 @@
 #!/bin/bash
 # run_case.sh itself: a case passes only when the program left every input as it found it,
-# generated inputs (linked, not copied, into the run) included.
+# generated inputs (linked, not copied, into the run) included, but for those its "gone" file
+# names, which the program must remove.
 set -u
 run_case=$(dirname "$0")/run_case.sh
 work=$(mktemp -d)
@@ -15,21 +16,27 @@ case $1 in
   append-generated) printf 'x' >> generated.log ;;
   replace-generated) rm generated.log && printf 'y\n' > generated.log ;;
   append-given) printf 'x' >> given.log ;;
+  remove-given) rm given.log ;;
 esac
 echo done
 PROGRAM
 
-# Each row: what the program does, then the exit status run_case.sh must give.
+# Each row: what the program does, whether the case says given.log goes, then the exit
+# status run_case.sh must give.
 rows=(
-    nothing            0
-    append-generated   1
-    replace-generated  1
-    append-given       1
+    nothing            no  0
+    append-generated   no  1
+    replace-generated  no  1
+    append-given       no  1
+    remove-given       yes 0
+    remove-given       no  1
+    nothing            yes 1
 )
-for ((i = 0; i < ${#rows[@]}; i += 2)); do
+for ((i = 0; i < ${#rows[@]}; i += 3)); do
     what=${rows[i]}
-    want=${rows[i + 1]}
-    case=$work/case-$what
+    gone=${rows[i + 1]}
+    want=${rows[i + 2]}
+    case=$work/case-$i
     mkdir -p "$case/in"
     printf 'given\n' > "$case/in/given.log"
     printf 'printf "generated\\n" > generated.log\n' > "$case/setup"
@@ -37,14 +44,15 @@ for ((i = 0; i < ${#rows[@]}; i += 2)); do
     echo done > "$case/stdout"
     : > "$case/stderr"
     echo 0 > "$case/exit"
-    bash "$run_case" "$case" bash "$work/program" > "$work/$what.out" 2>&1
+    [ "$gone" = yes ] && echo given.log > "$case/gone"
+    bash "$run_case" "$case" bash "$work/program" > "$work/$i.out" 2>&1
     status=$?
     if [ $status -eq "$want" ]; then
         passed=$((passed + 1))
     else
         failed=$((failed + 1))
-        echo "FAILED: a program that does '$what' -> status $status, want $want:"
-        cat "$work/$what.out"
+        echo "FAILED: a program that does '$what' (gone: $gone) -> status $status, want $want:"
+        cat "$work/$i.out"
     fi
 done
 
