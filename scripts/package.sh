@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Debian package (native build) and the Windows ZIP (win32 build) with CPack and
-# puts both in build/packages/ with their SHA256SUMS.
+# puts both in build/packages/ with their SHA256SUMS. As root it first installs what both
+# builds need (the mingw-w64 cross compiler included) and names what it installs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
-need_packages "${package_packages[@]}"
+need_packages "${native_packages[@]}" "${cross_packages[@]}" "${package_packages[@]}"
 
 out=$PWD/build/packages
 rm -rf "$out"

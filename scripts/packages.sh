@@ -1,7 +1,8 @@
 # Installs the Debian packages a build needs, when they are missing (sourced by the scripts).
 #
 # need_packages NAME... : succeeds when every package is installed afterwards. As root the
-# missing ones are installed with apt-get; otherwise the one apt-get line to run is printed.
+# missing ones are named on standard error and installed with apt-get; otherwise the one
+# apt-get line to run is printed.
 
 apt_updated=0
 
@@ -25,6 +26,7 @@ need_packages() {
         dpkg --add-architecture i386
         apt_updated=0
     fi
+    echo "installing the missing Debian packages: ${missing[*]}" >&2
     if [ "$apt_updated" -eq 0 ]; then
         apt-get update -q >/dev/null
         apt_updated=1
@@ -33,15 +35,18 @@ need_packages() {
 }
 
 native_packages=(cmake ninja-build g++ googletest groff-base)
-win32_packages=(g++-mingw-w64-i686 wine wine32:i386)
+# The cross compiler builds logtally.exe; Wine runs it and its tests.
+cross_packages=(g++-mingw-w64-i686)
+win32_packages=("${cross_packages[@]}" wine wine32:i386)
 # The sanitizer build uses the native packages; the fuzz targets need clang with the
 # libFuzzer and sanitizer runtimes. util-linux gives the end-to-end cases flock, setsid and
 # unshare; python3 writes the differential test's logs.
 fuzz_packages=(clang clang-14 libclang-rt-14-dev)
 e2e_packages=(util-linux python3)
 # CPack takes the Debian package's Depends from dpkg-shlibdeps (dpkg-dev), run on the files
-# that `file` calls executables; the package check runs lintian on the package.
-package_packages=(dpkg-dev file)
+# that `file` calls executables; the .comment section goes with objcopy (binutils); the
+# package check runs lintian on the package.
+package_packages=(dpkg-dev file binutils)
 package_check_packages=(lintian)
 
 # Creates the Wine prefix once, so that tests running in parallel do not race to create it.
