@@ -27,11 +27,50 @@ need_packages() {
         apt_updated=0
     fi
     echo "installing the missing Debian packages: ${missing[*]}" >&2
+    local try
+    for try in 1 2; do
+        apt_install "${missing[@]}" && return 0
+        [ "$try" -eq 1 ] && echo "apt-get failed; trying again in 30 s" >&2 && sleep 30
+    done
+    # A mirror in the middle of a sync can serve a security index that does not match its
+    # release file for hours; the other suites still make a consistent set for a test machine.
+    echo "apt-get failed again: installing without the security suite" >&2
+    local sources
+    sources=$(mktemp -d)
+    without_security_sources "$sources"
+    apt_updated=0
+    local rc=0
+    apt_install -o Dir::Etc::SourceParts="$sources" -o Dir::Etc::SourceList=/dev/null \
+        "${missing[@]}" || rc=$?
+    rm -rf "$sources"
+    apt_updated=0
+    return $rc
+}
+
+# apt_install [APT_OPTION...] NAME...: updates the package lists once, then installs.
+apt_install() {
+    local options=()
+    while [ "${1:-}" = "-o" ]; do options+=("$1" "$2"); shift 2; done
     if [ "$apt_updated" -eq 0 ]; then
-        apt-get update -q >/dev/null
+        apt-get "${options[@]}" update -q >/dev/null || return 1
         apt_updated=1
     fi
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+    DEBIAN_FRONTEND=noninteractive apt-get "${options[@]}" install -y -q \
+        --no-install-recommends "$@" >/dev/null || { apt_updated=0; return 1; }
+}
+
+# without_security_sources DIR: writes the system's package sources less the security suite
+# into DIR.
+without_security_sources() {
+    local f
+    for f in /etc/apt/sources.list.d/*.sources; do
+        [ -e "$f" ] || continue
+        awk 'BEGIN { RS = ""; ORS = "\n\n" } !/-security/' "$f" > "$1/$(basename "$f")"
+    done
+    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        [ -e "$f" ] || continue
+        grep -v -- '-security' "$f" > "$1/$(basename "$f" .list).list" || true
+    done
 }
 
 native_packages=(cmake ninja-build g++ googletest groff-base)
