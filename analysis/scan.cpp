@@ -25,6 +25,7 @@ void parse_event_line(const IndexedLine& line, uint64_t number, const char* raw)
     ParsedEvent event;
     ParseError code = parse_event(line, &event);
     if (code != kParsed) parse_error_exit(code, number, raw);
+    tally_prefetch(&called_extension_table, event.extension_id);
     tally_event(&calling_line_table, event.line_id, event.duration, event.line_name,
                 event.line_name_length);
     tally_event(&called_extension_table, event.extension_id, event.duration,

@@ -55,5 +55,14 @@ int64_t name_arena_size();
 void tally_event(TallyTable* table, int32_t identifier, int64_t duration, const char* name,
                  int32_t length);
 
+// Asks for identifier's entry of table to be brought into the cache: the parser's caller
+// asks for the called extension's entry before the calling line is tallied, so that the two
+// entries come from memory side by side. Identifiers outside 1..kTallySize are ignored.
+// Changes nothing.
+inline void tally_prefetch(const TallyTable* table, int32_t identifier) {
+    uint32_t index = static_cast<uint32_t>(identifier) - 1;
+    if (index < static_cast<uint32_t>(kTallySize)) __builtin_prefetch(&table->entry[index], 1);
+}
+
 // a + b, held at the largest or smallest 64-bit value instead of wrapping.
 int64_t add_saturating(int64_t a, int64_t b);
