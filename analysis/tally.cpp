@@ -11,13 +11,6 @@ NameArena name_arena;
 
 namespace {
 
-// What the arena stores before each name: the bytes the copy may use, its NUL included. An
-// entry's name always points just after its cell.
-struct NameCell {
-    uint32_t room;
-};
-constexpr int32_t kCellSize = sizeof(NameCell);
-
 // The smallest room given a copy: a name that changes a little still fits its old copy.
 constexpr int32_t kLeastRoom = 16;
 static_assert(kLeastRoom % 16 == 0, "a copy's room holds whole blocks of sixteen");
@@ -26,19 +19,10 @@ static_assert(kLeastRoom % 16 == 0, "a copy's room holds whole blocks of sixteen
 constexpr int32_t kRegionHeadroom = 2;
 constexpr uint32_t kLeastRegionSize = 65536;
 
-// The name of every entry that was counted but never named: a cell without room.
-struct EmptyName {
-    NameCell cell;
-    char text[4];
-} empty_name;
-
-NameCell* cell_of(const char* name) {
-    return reinterpret_cast<NameCell*>(const_cast<char*>(name) - kCellSize);
-}
+// The name of every entry that was counted but never named: a name without room.
+char empty_name[4];
 
 TallyTable* const kTables[] = {&calling_line_table, &called_extension_table};
-
-bool in_arena(const char* name) { return name && name != empty_name.text; }
 
 // Room for a name of length characters: a power of two, at least kLeastRoom.
 int32_t room_for(int32_t length) {
@@ -47,12 +31,11 @@ int32_t room_for(int32_t length) {
     return room;
 }
 
-// Bytes the cells of both tables' names take.
+// Bytes the copies of both tables' names take.
 int64_t live_bytes() {
     int64_t bytes = 0;
     for (const TallyTable* table : kTables)
-        for (const TallyEntry& entry : table->entry)
-            if (in_arena(entry.name)) bytes += kCellSize + cell_of(entry.name)->room;
+        for (const TallyEntry& entry : table->entry) bytes += entry.room;
     return bytes;
 }
 
@@ -60,17 +43,15 @@ int64_t live_bytes() {
 char* move_names(char* region) {
     for (TallyTable* table : kTables)
         for (TallyEntry& entry : table->entry) {
-            if (!in_arena(entry.name)) continue;
-            const NameCell* cell = cell_of(entry.name);
-            int32_t size = kCellSize + cell->room;
-            copy_bytes(region, reinterpret_cast<const char*>(cell), size);
-            entry.name = region + kCellSize;
-            region += size;
+            if (entry.room == 0) continue;
+            copy_bytes(region, entry.name, static_cast<int32_t>(entry.room));
+            entry.name = region;
+            region += entry.room;
         }
     return region;
 }
 
-// Makes room for a cell of size bytes: the names in use move to a new region with headroom
+// Makes room for a copy of size bytes: the names in use move to a new region with headroom
 // and the old region goes back to the system.
 [[gnu::noinline]] void compact_arena(int32_t size) {
     int64_t wanted = (live_bytes() + size) * kRegionHeadroom;
@@ -84,25 +65,23 @@ char* move_names(char* region) {
     if (old) page_free(old);
 }
 
-// Gives entry a new cell with room for length characters (1 or more), holding name. Out of
+// Gives entry a new copy with room for length characters (1 or more), holding name. Out of
 // line: a name mostly fits the copy it replaces.
 [[gnu::noinline]] void intern_name(TallyEntry* entry, const char* name, int32_t length) {
     int32_t room = room_for(length);
-    int32_t size = kCellSize + room;
-    if (name_arena.end - name_arena.next < size) compact_arena(size);
-    NameCell* cell = reinterpret_cast<NameCell*>(name_arena.next);
-    name_arena.next += size;
-    cell->room = static_cast<uint32_t>(room);
-    char* text = reinterpret_cast<char*>(cell) + kCellSize;
+    if (name_arena.end - name_arena.next < room) compact_arena(room);
+    char* text = name_arena.next;
+    name_arena.next += room;
     copy_bytes(text, name, length);
     text[length] = 0;
     entry->name = text;
+    entry->room = static_cast<uint32_t>(room);
 }
 
 // An entry offered an empty name keeps its name, or takes the shared empty one on its first
 // event.
 void keep_empty_name(TallyEntry* entry) {
-    if (!entry->name) entry->name = empty_name.text;
+    if (!entry->name) entry->name = empty_name;
 }
 
 // Gives entry the name (length characters, 1 or more, trimmed) and counts its length: in
@@ -112,11 +91,11 @@ void keep_empty_name(TallyEntry* entry) {
 [[gnu::always_inline]] inline void keep_name(TallyTable* table, TallyEntry* entry,
                                              const char* name, int32_t length) {
     if (length > table->longest_name) table->longest_name = length;
-    char* text = const_cast<char*>(entry->name);
-    if (!text || cell_of(text)->room <= static_cast<uint32_t>(length)) {
+    if (entry->room <= static_cast<uint32_t>(length)) {
         intern_name(entry, name, length);
         return;
     }
+    char* text = const_cast<char*>(entry->name);
     // The room is a multiple of sixteen, and the name comes from line-sized storage: whole
     // blocks, the first one without a test.
     copy_blocks(text, name, kLeastRoom);

@@ -11,11 +11,13 @@ inline constexpr int32_t kTallySize = 65535;
 inline constexpr uint32_t kArenaRegionSize = 0xA00000;
 
 // One identifier's tally, all zero at load. Count and total are 64-bit so that a large log
-// cannot wrap them (six 32-bit words with the name pointer and its padding on 32-bit x86).
+// cannot wrap them (six 32-bit words on 32-bit x86). The room of the name's copy is kept
+// here rather than beside the copy, so that naming an entry reads no memory but the entry.
 struct TallyEntry {
     int64_t count;       // events that carried this identifier
     int64_t total;       // their summed durations in tenths of a second, saturating
     const char* name;    // last non-empty trimmed name, "" if none yet; null until counted
+    uint32_t room;       // bytes name's copy in the arena may use, its NUL included; 0: none
 };
 
 // A table of every identifier and the length of the longest trimmed name ever offered to it.
