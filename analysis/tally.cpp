@@ -11,9 +11,11 @@ NameArena name_arena;
 
 namespace {
 
-// The smallest room given a copy: a name that changes a little still fits its old copy.
-constexpr int32_t kLeastRoom = 16;
+// The smallest room given a copy: a name that changes a little still fits its old copy, and
+// most names fit it whole.
+constexpr int32_t kLeastRoom = 32;
 static_assert(kLeastRoom % 16 == 0, "a copy's room holds whole blocks of sixteen");
+static_assert(kLeastRoom <= kSearchSlack, "a name's first blocks lie in its line's storage");
 // A region after a compaction has this much room for every byte its names take, so that the
 // next compaction is far: the moves then cost a constant share of the bytes interned.
 constexpr int32_t kRegionHeadroom = 2;
@@ -96,8 +98,8 @@ void keep_empty_name(TallyEntry* entry) {
         return;
     }
     char* text = const_cast<char*>(entry->name);
-    // The room is a multiple of sixteen, and the name comes from line-sized storage: whole
-    // blocks, the first one without a test.
+    // The room is a multiple of sixteen, and the name comes from line storage: whole blocks,
+    // the least room of them at once, as most names are shorter, then any more one by one.
     copy_blocks(text, name, kLeastRoom);
     copy_blocks(text + kLeastRoom, name + kLeastRoom, length - kLeastRoom);
     text[length] = 0;

@@ -53,7 +53,7 @@ int64_t name_arena_size();
 // Counts one event of duration (tenths of a second) for identifier; identifiers outside
 // 1..kTallySize are ignored. name (length characters, owned by the caller, left as it is) is
 // trimmed and, when not empty and different from the entry's name, becomes the entry's name.
-// Its storage must be readable up to the next multiple of sixteen bytes, as line storage is.
+// Its storage must be readable for kSearchSlack bytes past the name's end, as line storage is.
 void tally_event(TallyTable* table, int32_t identifier, int64_t duration, const char* name,
                  int32_t length);
 

@@ -125,7 +125,7 @@ TEST_F(Tally, RenamesInPlaceUpToTheRoomOfTheCopy) {
         bool in_place;
     };
     const Case cases[] = {
-        {1, 15, true},  {15, 16, false}, {16, 31, true},  {17, 32, false},
+        {1, 31, true},  {31, 32, false}, {16, 31, true},  {32, 63, true},
         {40, 63, true}, {33, 64, false}, {1, 1, true},    {63, 1, true},
     };
     for (const Case& c : cases) {
