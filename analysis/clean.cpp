@@ -10,13 +10,12 @@ namespace {
 
 struct Pattern {
     Keyword keyword;
-    const char* text;
     int32_t length;
     const char* plain;
 };
 constexpr Pattern kPatterns[] = {
-    {kPatternAKeyword, kCleanPatternA, kCleanPatternALength, plain::kCleanPatternA},
-    {kPatternBKeyword, kCleanPatternB, kCleanPatternBLength, plain::kCleanPatternB},
+    {kPatternAKeyword, kCleanPatternALength, plain::kCleanPatternA},
+    {kPatternBKeyword, kCleanPatternBLength, plain::kCleanPatternB},
 };
 
 // The other keywords the index finds, which a cleaned line keeps: their plain texts, for the
@@ -72,10 +71,10 @@ constexpr bool occurrences_are_read() {
         for (int32_t i = 1; i < n - 1; ++i)
             if (pattern.plain[i] == edge) return false;
     }
-    return edge == kPunctBytes[0];
+    return true;
 }
 static_assert(occurrences_are_read(),
-              "every occurrence cleaning removes stands in the line as read, found by its mark");
+              "every occurrence cleaning removes stands in the line as read, marked by the index");
 
 // One removal: its place in the line as read, and how many characters go.
 struct Removal {
@@ -83,37 +82,18 @@ struct Removal {
     int32_t gap;
 };
 
-// The patterns made ready for comparing, once.
-struct PatternTexts {
-    ShortText text[2];
-};
-static_assert(kCleanPatternALength <= 16 && kCleanPatternBLength <= 16, "the patterns are short");
-
 // Every removal takes out characters of its own, so a line holds no more removals than this.
 constexpr int32_t kMostRemovals = kLineSize / (kCleanPatternALength - 1) + 1;
 static_assert(kCleanPatternBLength >= kCleanPatternALength, "pattern A is the shorter");
 
-// The removals of raw, in order, looked for from the first pattern's first place on; returns
-// how many there are.
-int32_t find_removals(const IndexedLine& raw, const PatternTexts& patterns, Removal* removals) {
-    int32_t first = raw.length;
-    for (const Pattern& pattern : kPatterns)
-        if (raw.found.present >> pattern.keyword & 1 && raw.found.at[pattern.keyword] < first)
-            first = raw.found.at[pattern.keyword];
+// The removals of raw, in order: the marks of the patterns, every occurrence of which the
+// index marked. Returns how many there are.
+int32_t find_removals(const IndexedLine& raw, Removal* removals) {
     int32_t count = 0;
-    for (int32_t base = first; base < raw.length; base += kWordBits) {
-        MapWord bits = bits_from(raw.punct, raw.at + base);
-        if (raw.length - base < kWordBits) bits &= (MapWord{1} << (raw.length - base)) - 1;
-        for (; bits; bits &= bits - 1) {
-            const char* p = raw.text + base + lowest_bit(bits);
-            for (int32_t k = 0; k < 2; ++k) {
-                if (!starts_with_short(p, patterns.text[k])) continue;
-                removals[count++] = Removal{static_cast<int32_t>(p - raw.text),
-                                            kPatterns[k].length - 1};
-                break;
-            }
-        }
-    }
+    for (int32_t m = 0; m < raw.mark_count; ++m)
+        for (const Pattern& pattern : kPatterns)
+            if (raw.marks[m].keyword == pattern.keyword)
+                removals[count++] = Removal{raw.marks[m].at - raw.at, pattern.length - 1};
     return count;
 }
 
@@ -127,10 +107,8 @@ int32_t cleaned_place(const Removal* removals, int32_t count, int32_t q) {
 }  // namespace
 
 const IndexedLine* clean_copy(const IndexedLine* raw, CleanedLine* spare) {
-    static const PatternTexts patterns{{short_text(kCleanPatternA, kCleanPatternALength),
-                                        short_text(kCleanPatternB, kCleanPatternBLength)}};
     Removal removals[kMostRemovals];
-    int32_t count = find_removals(*raw, patterns, removals);
+    int32_t count = find_removals(*raw, removals);
     int32_t length = 0, from = 0;
     for (int32_t r = 0; r < count; ++r) {
         // The line's storage and spare both have room for whole blocks past their ends.

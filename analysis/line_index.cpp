@@ -128,6 +128,34 @@ constexpr bool marks_are_lines_own() {
 // So an occurrence lies inside the line its anchor lies in, and one place starts one keyword.
 static_assert(marks_are_lines_own(), "no keyword holds a line stop, shares an anchor or a start");
 
+// Whether an occurrence of keyword b could start d bytes into one of keyword a.
+constexpr bool may_start_inside(const KeywordForm& a, const KeywordForm& b, int32_t d) {
+    for (int32_t i = 0; d + i < a.length && i < b.length; ++i)
+        if (a.plain[d + i] != b.plain[i]) return false;
+    return d < a.length;
+}
+
+constexpr bool marks_are_spaced() {
+    for (const KeywordForm& a : kKeywords)
+        for (const KeywordForm& b : kKeywords)
+            for (int32_t d = 1; d < kLeastMarkSpacing; ++d)
+                if (may_start_inside(a, b, d)) return false;
+    return true;
+}
+static_assert(marks_are_spaced(), "two keyword marks stand kLeastMarkSpacing bytes apart or more");
+
+// Marks are found in the order of their anchors. Those of keywords anchored alike are so in
+// the order of their places; a mark can come before one that starts ahead of it only if it
+// starts inside that keyword's occurrence.
+constexpr bool marks_are_ordered() {
+    for (const KeywordForm& a : kKeywords)
+        for (const KeywordForm& b : kKeywords)
+            for (int32_t d = 1; d < a.length; ++d)
+                if (b.anchor != a.anchor && may_start_inside(a, b, d)) return false;
+    return true;
+}
+static_assert(marks_are_ordered(), "the marks of one line come in the order of their places");
+
 // Whether the rest of keyword k after its head stands at p, its start: for the few keywords
 // longer than a head, out of line.
 [[gnu::noinline]] bool tail_matches(const char* p, int32_t k) {
@@ -138,22 +166,22 @@ static_assert(marks_are_lines_own(), "no keyword holds a line stop, shares an an
 // The anchor bytes whose next byte leaves them a candidate, gathered before any is compared.
 int32_t candidate_places[kReaderBufferSize + kSearchSlack];
 
-// Marks where each keyword of bytes[0..n) starts, with the keyword in ids. Most anchor bytes
-// start no keyword: the byte after each rules them out with one look-up. That look-up only
-// counts a place in or not, without a branch, as which way it goes cannot be foreseen; the
-// few candidates are compared after, most with one comparison of their head.
-void mark_keywords(const char* bytes, int32_t n, const MapWord* anchors, MapWord* keywords,
-                   uint8_t* ids) {
+// Marks where each keyword of bytes[0..n) starts, in the order of the anchors, which is
+// that of the places; returns the number of marks. Most anchor bytes start no keyword: the
+// byte after each rules them out with one look-up. That look-up only counts a place in or
+// not, without a branch, as which way it goes cannot be foreseen; the few candidates are
+// compared after, most with one comparison of their head.
+int32_t mark_keywords(const char* bytes, int32_t n, const MapWord* anchors, KeywordMark* marks) {
     static const Heads heads = prepare_heads();
     int32_t count = 0;
     for (int32_t w = 0; w * kWordBits < n; ++w) {
-        keywords[w] = 0;
         for (MapWord bits = anchors[w]; bits; bits &= bits - 1) {
             int32_t i = w * kWordBits + lowest_bit(bits);
             candidate_places[count] = i;
             count += kDispatch.first[static_cast<uint8_t>(bytes[i + 1])] != 0;
         }
     }
+    int32_t found = 0;
     for (int32_t c = 0; c < count; ++c) {
         int32_t i = candidate_places[c];
         for (int32_t next = kDispatch.first[static_cast<uint8_t>(bytes[i + 1])]; next;
@@ -163,12 +191,11 @@ void mark_keywords(const char* bytes, int32_t n, const MapWord* anchors, MapWord
             if (start < 0 || start + kKeywords[k].length > n) continue;
             if (!starts_with_short(bytes + start, heads.head[k])) continue;
             if (kKeywords[k].length > kHeadSize && !tail_matches(bytes + start, k)) continue;
-            keywords[static_cast<uint32_t>(start) / kWordBits] |=
-                MapWord{1} << (static_cast<uint32_t>(start) % kWordBits);
-            ids[start] = static_cast<uint8_t>(k);
+            marks[found++] = KeywordMark{start, k};
             break;
         }
     }
+    return found;
 }
 
 // The first set bit of map at or after from, or end when there is none before end.
@@ -185,25 +212,25 @@ void mark_keywords(const char* bytes, int32_t n, const MapWord* anchors, MapWord
     return at < end ? at : end;
 }
 
-// The keywords of the length characters from bit at on, the first mark of a keyword being
-// its first occurrence; *next is the first keyword mark at or after at (end: none) and
-// moves past the line.
-[[gnu::always_inline]] inline Findings keywords_of(const MapWord* keywords, const uint8_t* ids, int32_t at, int32_t length,
-                     int32_t end, int32_t* next) {
+// The keywords of the count marks from marks on, of a line at at: each keyword's first mark
+// is its first occurrence.
+[[gnu::always_inline]] inline Findings keywords_of(const KeywordMark* marks, int32_t count,
+                                                   int32_t at) {
     Findings found;
     found.present = 0;
-    for (; *next < at + length; *next = next_set_bit(keywords, *next + 1, end)) {
-        int32_t k = ids[*next];
+    for (int32_t m = 0; m < count; ++m) {
+        int32_t k = marks[m].keyword;
         if (found.present >> k & 1) continue;
         found.present |= 1u << k;
-        found.at[k] = static_cast<int16_t>(*next - at);
+        found.at[k] = static_cast<int16_t>(marks[m].at - at);
     }
     return found;
 }
 
 }  // namespace
 
-void index_bytes(const char* bytes, int32_t n, MapWord* words, int32_t stride, uint8_t* ids) {
+int32_t index_bytes(const char* bytes, int32_t n, MapWord* words, int32_t stride,
+                    KeywordMark* marks) {
     const __m128i largest_stop = _mm_set1_epi8(kLargestStop);
     const __m128i paren = _mm_set1_epi8(kAnchorBytes[0]), d = _mm_set1_epi8(kAnchorBytes[1]);
     const __m128i greater = _mm_set1_epi8(kPunctBytes[1]), bracket = _mm_set1_epi8(kPunctBytes[2]);
@@ -222,7 +249,7 @@ void index_bytes(const char* bytes, int32_t n, MapWord* words, int32_t stride, u
         store_piece(anchors, b, mask_of(anchor));
         store_piece(punct, b, mask_of(mark));
     }
-    mark_keywords(bytes, n, anchors, words + kKeywordMap * stride, ids);
+    return mark_keywords(bytes, n, anchors, marks);
 }
 
 void index_punctuation(const char* text, int32_t length, LineIndex* index, IndexedLine* line) {
@@ -238,15 +265,16 @@ void index_punctuation(const char* text, int32_t length, LineIndex* index, Index
     line->text = text;
     line->length = length;
     line->punct = punct;
+    line->marks = nullptr;
+    line->mark_count = 0;
     line->at = 0;
 }
 
 IndexedLine index_line(const char* text, int32_t length, LineIndex* index) {
-    index_bytes(text, length, index->words, kLineWords, index->ids);
-    const MapWord* keywords = index->words + kKeywordMap * kLineWords;
-    int32_t next = next_set_bit(keywords, 0, length);
-    return IndexedLine{text, length, keywords_of(keywords, index->ids, 0, length, length, &next),
-                       index->words + kPunctMap * kLineWords, 0};
+    int32_t count = index_bytes(text, length, index->words, kLineWords, index->marks);
+    return IndexedLine{text,         length, keywords_of(index->marks, count, 0),
+                       index->words + kPunctMap * kLineWords,
+                       index->marks, count,  0};
 }
 
 void walk_init(LineWalk* walk) {
@@ -264,9 +292,10 @@ namespace {
     return stop;
 }
 
-// The first keyword mark of the buffer at or after from.
-int32_t next_keyword(const LineWalk* walk, const LineReader* reader, int32_t from) {
-    return next_set_bit(walk->buffer + kKeywordMap * LineWalk::kStride, from, reader->fill);
+// Passes the marks of the buffer that start before from.
+void pass_marks(LineWalk* walk, int32_t from) {
+    while (walk->next_mark < walk->mark_count && walk->marks[walk->next_mark].at < from)
+        ++walk->next_mark;
 }
 
 }  // namespace
@@ -275,9 +304,11 @@ bool next_line(LineWalk* walk, LineReader* reader, LinePin* pin, IndexedLine* li
                int32_t* cut) {
     if (reader->cursor == reader->fill && !reader_refill(reader, pin)) return false;
     if (walk->indexed_refills != reader->refills) {
-        index_bytes(reader->buffer, reader->fill, walk->buffer, LineWalk::kStride, walk->ids);
+        walk->mark_count =
+            index_bytes(reader->buffer, reader->fill, walk->buffer, LineWalk::kStride, walk->marks);
         walk->indexed_refills = reader->refills;
-        walk->next_keyword = next_keyword(walk, reader, reader->cursor);
+        walk->next_mark = 0;
+        pass_marks(walk, reader->cursor);
     }
     int32_t start = reader->cursor;
     LineView view;
@@ -285,16 +316,20 @@ bool next_line(LineWalk* walk, LineReader* reader, LinePin* pin, IndexedLine* li
     *cut = view.cut;
     if (view.text == reader->assembled) {
         *line = index_line(view.text, view.length, &walk->assembled);
-        // The keywords of the bytes it was made from are of no more use.
-        if (walk->indexed_refills == reader->refills && walk->next_keyword < reader->cursor)
-            walk->next_keyword = next_keyword(walk, reader, reader->cursor);
+        // The marks of the bytes it was made from are of no more use.
+        if (walk->indexed_refills == reader->refills) pass_marks(walk, reader->cursor);
         return true;
     }
+    // The marks of one line come together: the line's run ends at the first mark past it.
+    const KeywordMark* marks = walk->marks + walk->next_mark;
+    pass_marks(walk, start + view.length);
+    int32_t count = static_cast<int32_t>(walk->marks + walk->next_mark - marks);
     line->text = view.text;
     line->length = view.length;
-    line->found = keywords_of(walk->buffer + kKeywordMap * LineWalk::kStride, walk->ids, start,
-                              view.length, reader->fill, &walk->next_keyword);
+    line->found = keywords_of(marks, count, start);
     line->punct = walk->buffer + kPunctMap * LineWalk::kStride;
+    line->marks = marks;
+    line->mark_count = count;
     line->at = start;
     return true;
 }

@@ -1,6 +1,6 @@
 // The structural index of the bytes read: bit maps of the line stops, the keyword anchors and
-// the parser's punctuation, made in one pass per buffer, and the walk that hands out each
-// line with its marks and the keywords found in it.
+// the parser's punctuation, made in one pass per buffer, the list of the keywords found
+// through the anchors, and the walk that hands out each line with its maps and keywords.
 #pragma once
 
 #include <cstdint>
@@ -15,22 +15,15 @@ inline constexpr int32_t kWordBits = sizeof(MapWord) * 8;
 
 // The maps of an index.
 enum IndexMap : int32_t {
-    kStopMap,     // every byte up to CR: the line stops LF, CR and NUL are among them
-    kAnchorMap,   // the bytes through which the keywords are found: '(' and 'd'
-    kPunctMap,    // what the event parser looks for: kPunctBytes
-    kKeywordMap,  // where a keyword starts, found through the anchors
+    kStopMap,    // every byte up to CR: the line stops LF, CR and NUL are among them
+    kAnchorMap,  // the bytes through which the keywords are found: '(' and 'd'
+    kPunctMap,   // what the event parser looks for: kPunctBytes
     kMapCount,
 };
 
 // The punctuation the index marks: the party intros' '(', the separator's '>', the duration's
 // '['.
 inline constexpr char kPunctBytes[] = {'(', '>', '['};
-
-// Builds the maps of bytes[0..n) into words, map m at words + m * stride (stride words each,
-// room for n bits and two words more), and at each keyword start the keyword in ids (room
-// for n). Reads up to fifteen bytes past n. The bits from n on are left as they come: every
-// reader of a map bounds what it reads.
-void index_bytes(const char* bytes, int32_t n, MapWord* words, int32_t stride, uint8_t* ids);
 
 // The keywords found through their anchors, in the order of Findings::present's bits.
 enum Keyword : int32_t {
@@ -47,6 +40,24 @@ enum Keyword : int32_t {
 inline constexpr uint32_t kPatternBits = 1u << kPatternAKeyword | 1u << kPatternBKeyword;
 inline constexpr uint32_t kEventKeywordBits = 1u << kCallEndedKeyword | 1u << kConfEndedKeyword;
 
+// A keyword found in the indexed bytes: where it starts, and which it is.
+struct KeywordMark {
+    int32_t at;
+    int32_t keyword;  // a Keyword
+};
+
+// Two keyword marks stand at least this far apart, so n indexed bytes hold at most
+// most_marks(n) of them.
+inline constexpr int32_t kLeastMarkSpacing = 6;
+constexpr int32_t most_marks(int32_t n) { return n / kLeastMarkSpacing + 1; }
+
+// Builds the maps of bytes[0..n) into words, map m at words + m * stride (stride words each,
+// room for n bits and two words more), and the mark of every keyword that starts there into
+// marks (room for most_marks(n)) in the order of their places. Returns the number of marks. Reads up to fifteen bytes past n. The bits from
+// n on are left as they come: every reader of a map bounds what it reads.
+int32_t index_bytes(const char* bytes, int32_t n, MapWord* words, int32_t stride,
+                    KeywordMark* marks);
+
 // Which keywords a line holds (bit k for keyword k) and where each first starts; at[k] is
 // meaningful only where its bit is set.
 struct Findings {
@@ -54,12 +65,15 @@ struct Findings {
     int16_t at[kKeywordCount];
 };
 
-// A line and its place in an index: bit at + i of the punctuation map stands for text[i].
+// A line and its place in an index: bit at + i of the punctuation map stands for text[i],
+// as a mark at at + i does.
 struct IndexedLine {
     const char* text;  // NUL-terminated, with kSearchSlack bytes of storage after the NUL
     int32_t length;
     Findings found;
-    const MapWord* punct;  // the punctuation map of the storage the line lies in
+    const MapWord* punct;      // the punctuation map of the storage the line lies in
+    const KeywordMark* marks;  // the marks of every keyword in the line; none once cleaned
+    int32_t mark_count;
     int32_t at;
 };
 
@@ -85,7 +99,7 @@ inline constexpr int32_t kLineWords = kLineBufferSize / kWordBits + 2;
 // The index of a line outside the reader's buffer, owned by the caller.
 struct LineIndex {
     MapWord words[kMapCount * kLineWords];
-    uint8_t ids[kLineBufferSize];
+    KeywordMark marks[most_marks(kLineBufferSize)];
 };
 
 // Indexes text (length characters in line storage, below kLineSize) into index and returns
@@ -93,7 +107,7 @@ struct LineIndex {
 IndexedLine index_line(const char* text, int32_t length, LineIndex* index);
 
 // index_line into *line for a caller that knows the line's keywords: only the punctuation is
-// indexed, and line->found is left as it is.
+// indexed, line->found is left as it is, and the line has no marks.
 void index_punctuation(const char* text, int32_t length, LineIndex* index, IndexedLine* line);
 
 // The walk over the lines of a reader, owned by the caller: the index of the reader's buffer,
@@ -101,9 +115,10 @@ void index_punctuation(const char* text, int32_t length, LineIndex* index, Index
 struct LineWalk {
     static constexpr int32_t kStride = (kReaderBufferSize + kSearchSlack) / kWordBits + 2;
     uint32_t indexed_refills;  // the reader's refills when the buffer was indexed
-    int32_t next_keyword;      // the first keyword mark of the buffer not yet handed out
+    int32_t mark_count;        // the marks of the buffer
+    int32_t next_mark;         // the first of them not yet handed out
     MapWord buffer[kMapCount * kStride];
-    uint8_t ids[kReaderBufferSize + kSearchSlack];
+    KeywordMark marks[most_marks(kReaderBufferSize + kSearchSlack)];
     LineIndex assembled;
 };
 

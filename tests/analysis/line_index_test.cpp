@@ -2,6 +2,7 @@
 // keywords it finds against a plain search, and the walk against read_line on random logs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -26,14 +27,14 @@ TEST(IndexBytes, MarksEveryByteInItsMapsOnly) {
             char text[kLineBufferSize];
             std::memset(text, 'x', sizeof text);
             text[at] = static_cast<char>(value);
-            index_bytes(text, at + 1, index->words, kLineWords, index->ids);
+            index_bytes(text, at + 1, index->words, kLineWords, index->marks);
             const char c = static_cast<char>(value);
             EXPECT_EQ(bit(index->words + kStopMap * kLineWords, at), value <= '\r');
             EXPECT_EQ(bit(index->words + kAnchorMap * kLineWords, at), c == '(' || c == 'd');
             EXPECT_EQ(bit(index->words + kPunctMap * kLineWords, at),
                       c == '(' || c == '>' || c == '[');
             // The 'x' before it is in no map.
-            for (int32_t m = 0; m < kKeywordMap; ++m)
+            for (int32_t m = 0; m < kMapCount; ++m)
                 for (int32_t i = 0; i < at; ++i)
                     EXPECT_FALSE(bit(index->words + m * kLineWords, i)) << "map " << m << " at " << i;
         }
@@ -58,18 +59,40 @@ Findings searched(const std::string& line) {
     return found;
 }
 
+// Every occurrence of every keyword, (place, keyword) in the order of the places: the marks
+// the index must make.
+std::vector<std::pair<int32_t, int32_t>> every_place(const std::string& line) {
+    std::vector<std::pair<int32_t, int32_t>> places;
+    for (int32_t k = 0; k < kKeywordCount; ++k)
+        for (size_t at = line.find(kKeywordTexts[k]); at != std::string::npos;
+             at = line.find(kKeywordTexts[k], at + 1))
+            places.emplace_back(static_cast<int32_t>(at), k);
+    std::sort(places.begin(), places.end());
+    return places;
+}
+
+std::vector<std::pair<int32_t, int32_t>> marked(const IndexedLine& line) {
+    std::vector<std::pair<int32_t, int32_t>> places;
+    for (int32_t m = 0; m < line.mark_count; ++m)
+        places.emplace_back(line.marks[m].at - line.at, line.marks[m].keyword);
+    return places;
+}
+
 void expect_same(const Findings& want, const Findings& got) {
     EXPECT_EQ(want.present, got.present);
     for (uint32_t k = want.present & got.present; k; k &= k - 1)
         EXPECT_EQ(want.at[__builtin_ctz(k)], got.at[__builtin_ctz(k)]) << "keyword " << __builtin_ctz(k);
 }
 
+// The line indexed on its own, its keywords found and its marks checked against a search.
 Findings indexed(const std::string& line) {
     auto storage = std::make_unique<char[]>(kLineBufferSize);
     std::memset(storage.get(), 0, kLineBufferSize);
     line.copy(storage.get(), kLineSize - 1);
     auto index = std::make_unique<LineIndex>();
-    return index_line(storage.get(), static_cast<int32_t>(line.size()), index.get()).found;
+    IndexedLine indexed = index_line(storage.get(), static_cast<int32_t>(line.size()), index.get());
+    EXPECT_EQ(every_place(line), marked(indexed));
+    return indexed.found;
 }
 
 TEST(IndexLine, FindsTheFirstPlaceOfEveryKeyword) {
@@ -84,6 +107,7 @@ TEST(IndexLine, FindsTheFirstPlaceOfEveryKeyword) {
         "call ended: Conf ended:",
         "Conf ended: x Call ended: y Call ended:",
         "(VIP) (VIP) (home) (",
+        "(VIP) (VIP) (VIP) (VIP) (VIP) (VIP) (VIP) (VIP) (VIP) (VIP) (VIP) (VIP) (",
         "(VIP)(home) (vip) (",
         "continued: channel 9",
         "ended: (ext 5) (line 6)",
@@ -172,6 +196,7 @@ TEST(NextLine, HandsOutTheLinesReadLineReadsWithTheirKeywords) {
             std::string text(line.text, line.length);
             SCOPED_TRACE(testing::Message() << "line " << lines.size() + 1);
             expect_same(searched(text), line.found);
+            EXPECT_EQ(every_place(text), marked(line));
             in_place += line.text != reader->assembled;
             lines.push_back(text);
         }
