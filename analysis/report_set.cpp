@@ -77,6 +77,13 @@ void refuse_log_as_report(HANDLE log) {
         if (same_file(final_names[k], log)) cannot_replace(k, kErrorIsTheLog);
 }
 
+// The system's reason for a failed creation of name (status not 0): a name too long for
+// the file system ends the run here, naming the longest report.
+uint32_t creation_error(int32_t status, const char* name) {
+    if (status == kNameTooLong) fatal_error(kReportNameTooLongFmt, final_names[kLongestReport]);
+    return status == kNameTaken ? ERROR_FILE_EXISTS : file_error(name);
+}
+
 void take_lock() {
     int32_t status = take_lock_file(lock_name, kLockWaitMs, &lock_file);
     if (status == 0) return;
@@ -84,8 +91,7 @@ void take_lock() {
         print(kReportsBusyFmt, base_name);
         process_exit(1);
     }
-    if (status == kNameTooLong) fatal_error(kReportNameTooLongFmt, final_names[kLongestReport]);
-    uint32_t code = status == kNameTaken ? ERROR_FILE_EXISTS : file_error(lock_name);
+    uint32_t code = creation_error(status, lock_name);
     char reason[kReasonSize];
     fatal_error(kLockFailedFmt, base_name, lock_name, system_reason(code, reason));
 }
@@ -93,9 +99,8 @@ void take_lock() {
 // Called with the files held: the name is recorded before an event may delete it.
 void make_temp_file(int32_t k) {
     int32_t status = create_temp_file(base_name, k, temp_names[k], &temp_files[k]);
-    if (status == kNameTooLong) fatal_error(kReportNameTooLongFmt, final_names[kLongestReport]);
     if (status != 0) {
-        uint32_t code = status == kNameTaken ? ERROR_FILE_EXISTS : file_error(temp_names[k]);
+        uint32_t code = creation_error(status, temp_names[k]);
         char reason[kReasonSize];
         fatal_error(kCannotCreateReportFmt, final_names[k], temp_names[k],
                     system_reason(code, reason));

@@ -24,8 +24,7 @@ ByteSet line_breaks;
 
 void keep_pinned_line(LineReader* reader, LinePin* pin) {
     if (!pin || !pin->text || !inside(pin->text, reader->buffer, sizeof reader->buffer)) return;
-    text_copy(pin->copy, pin->text);
-    pin->text = pin->copy;
+    pin_line_copy(pin, pin->text, text_length(pin->text));
 }
 
 // Whether more of a line follows a full line buffer: the next byte but CR is not its LF and
