@@ -292,10 +292,15 @@ namespace {
     return stop;
 }
 
-// Passes the marks of the buffer that start before from.
+// Passes the marks of the buffer that start before from. The list ends in a mark past every
+// byte, and most lines hold no more than two: those are passed without a branch, as how many
+// a line holds cannot be foreseen.
 void pass_marks(LineWalk* walk, int32_t from) {
-    while (walk->next_mark < walk->mark_count && walk->marks[walk->next_mark].at < from)
-        ++walk->next_mark;
+    int32_t next = walk->next_mark;
+    next += walk->marks[next].at < from;
+    next += walk->marks[next].at < from;
+    while (walk->marks[next].at < from) ++next;
+    walk->next_mark = next;
 }
 
 }  // namespace
@@ -304,8 +309,9 @@ bool next_line(LineWalk* walk, LineReader* reader, LinePin* pin, IndexedLine* li
                int32_t* cut) {
     if (reader->cursor == reader->fill && !reader_refill(reader, pin)) return false;
     if (walk->indexed_refills != reader->refills) {
-        walk->mark_count =
+        int32_t count =
             index_bytes(reader->buffer, reader->fill, walk->buffer, LineWalk::kStride, walk->marks);
+        walk->marks[count] = KeywordMark{kReaderBufferSize + kSearchSlack, 0};
         walk->indexed_refills = reader->refills;
         walk->next_mark = 0;
         pass_marks(walk, reader->cursor);

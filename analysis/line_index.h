@@ -115,10 +115,10 @@ void index_punctuation(const char* text, int32_t length, LineIndex* index, Index
 struct LineWalk {
     static constexpr int32_t kStride = (kReaderBufferSize + kSearchSlack) / kWordBits + 2;
     uint32_t indexed_refills;  // the reader's refills when the buffer was indexed
-    int32_t mark_count;        // the marks of the buffer
-    int32_t next_mark;         // the first of them not yet handed out
+    int32_t next_mark;         // the first mark not yet handed out
     MapWord buffer[kMapCount * kStride];
-    KeywordMark marks[most_marks(kReaderBufferSize + kSearchSlack)];
+    // The marks of the buffer, and one after them past every byte.
+    KeywordMark marks[most_marks(kReaderBufferSize + kSearchSlack) + 1];
     LineIndex assembled;
 };
 
