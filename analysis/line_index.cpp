@@ -66,17 +66,29 @@ constexpr Dispatch make_dispatch() {
 }
 constexpr Dispatch kDispatch = make_dispatch();
 
-// Each keyword's first sixteen bytes, made ready on first use: most candidates cost one
-// comparison of two words.
+// Each keyword's bytes as two sixteen-byte halves, made ready on first use: a candidate costs
+// two comparisons of two words, without a call.
 constexpr int32_t kHeadSize = 16;
+constexpr bool keywords_fit_heads() {
+    for (const KeywordForm& k : kKeywords)
+        if (k.length > 2 * kHeadSize) return false;
+    return true;
+}
+static_assert(keywords_fit_heads(), "every keyword fits two heads");
+static_assert(kSearchSlack >= 2 * kHeadSize, "two heads can be read from any place of a line");
+
 struct Heads {
-    ShortText head[kKeywordCount];
+    ShortText head[kKeywordCount][2];  // the second matches anything for a short keyword
 };
 
 Heads prepare_heads() {
-    Heads heads;
-    for (int32_t k = 0; k < kKeywordCount; ++k)
-        heads.head[k] = short_text(kKeywords[k].text, kKeywords[k].length);
+    Heads heads{};
+    for (int32_t k = 0; k < kKeywordCount; ++k) {
+        const char* text = decode_literal(kKeywords[k].text);
+        heads.head[k][0] = short_text(text, kKeywords[k].length);
+        if (kKeywords[k].length > kHeadSize)
+            heads.head[k][1] = short_text(text + kHeadSize, kKeywords[k].length - kHeadSize);
+    }
     return heads;
 }
 
@@ -156,13 +168,6 @@ constexpr bool marks_are_ordered() {
 }
 static_assert(marks_are_ordered(), "the marks of one line come in the order of their places");
 
-// Whether the rest of keyword k after its head stands at p, its start: for the few keywords
-// longer than a head, out of line.
-[[gnu::noinline]] bool tail_matches(const char* p, int32_t k) {
-    const KeywordForm& keyword = kKeywords[k];
-    return same_bytes(p + kHeadSize, keyword.text + kHeadSize, keyword.length - kHeadSize);
-}
-
 // The anchor bytes whose next byte leaves them a candidate, gathered before any is compared.
 int32_t candidate_places[kReaderBufferSize + kSearchSlack];
 
@@ -189,8 +194,9 @@ int32_t mark_keywords(const char* bytes, int32_t n, const MapWord* anchors, Keyw
             int32_t k = next - 1;
             int32_t start = i - kKeywords[k].anchor;
             if (start < 0 || start + kKeywords[k].length > n) continue;
-            if (!starts_with_short(bytes + start, heads.head[k])) continue;
-            if (kKeywords[k].length > kHeadSize && !tail_matches(bytes + start, k)) continue;
+            if (!starts_with_short(bytes + start, heads.head[k][0]) ||
+                !starts_with_short(bytes + start + kHeadSize, heads.head[k][1]))
+                continue;
             marks[found++] = KeywordMark{start, k};
             break;
         }
