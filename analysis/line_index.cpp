@@ -204,18 +204,12 @@ int32_t mark_keywords(const char* bytes, int32_t n, const MapWord* anchors, Keyw
     return found;
 }
 
-// The first set bit of map at or after from, or end when there is none before end.
-[[gnu::always_inline]] inline int32_t next_set_bit(const MapWord* map, int32_t from,
-                                                   int32_t end) {
-    if (from >= end) return end;
+// The first set bit of map at or after from, for a map with a bit set there or later.
+[[gnu::always_inline]] inline int32_t next_set_bit(const MapWord* map, int32_t from) {
     uint32_t word = static_cast<uint32_t>(from) / kWordBits;
     MapWord bits = map[word] & (~MapWord{0} << (static_cast<uint32_t>(from) % kWordBits));
-    while (!bits) {
-        if (static_cast<int32_t>(++word * kWordBits) >= end) return end;
-        bits = map[word];
-    }
-    int32_t at = static_cast<int32_t>(word * kWordBits) + lowest_bit(bits);
-    return at < end ? at : end;
+    while (!bits) bits = map[++word];
+    return static_cast<int32_t>(word * kWordBits) + lowest_bit(bits);
 }
 
 // The keywords of the count marks from marks on, of a line at at: each keyword's first mark
@@ -289,12 +283,13 @@ void walk_init(LineWalk* walk) {
 
 namespace {
 
-// The first line stop from the cursor on, or the fill: a marked byte that is none is passed.
+// The first line stop from the cursor on, or the fill, whose bit the walk sets: a marked
+// byte that is none is passed.
 [[gnu::always_inline]] inline int32_t next_stop(const LineWalk* walk, const LineReader* reader) {
     const MapWord* stops = walk->buffer + kStopMap * LineWalk::kStride;
-    int32_t stop = next_set_bit(stops, reader->cursor, reader->fill);
+    int32_t stop = next_set_bit(stops, reader->cursor);
     while (stop < reader->fill && !is_line_stop(reader->buffer[stop]))
-        stop = next_set_bit(stops, stop + 1, reader->fill);
+        stop = next_set_bit(stops, stop + 1);
     return stop;
 }
 
@@ -318,6 +313,10 @@ bool next_line(LineWalk* walk, LineReader* reader, LinePin* pin, IndexedLine* li
         int32_t count =
             index_bytes(reader->buffer, reader->fill, walk->buffer, LineWalk::kStride, walk->marks);
         walk->marks[count] = KeywordMark{kReaderBufferSize + kSearchSlack, 0};
+        // The bits from the fill on are left as they come: the one at the fill ends each
+        // search for a stop.
+        MapWord* stops = walk->buffer + kStopMap * LineWalk::kStride;
+        stops[reader->fill / kWordBits] |= MapWord{1} << reader->fill % kWordBits;
         walk->indexed_refills = reader->refills;
         walk->next_mark = 0;
         pass_marks(walk, reader->cursor);
