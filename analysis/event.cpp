@@ -114,14 +114,20 @@ inline const char* parse_party(const ParserTexts& texts, const char* cursor, con
     return number.end;
 }
 
+// A duration in tenths of a second, or the parse error that stopped its reading (tenths 0).
+// Returned by value, so that the event's fields stay out of memory until the event is whole.
+struct Duration {
+    ParseError code;
+    int64_t tenths;
+};
+
 // "[M:S]" from the '[' at open, known to be the form: a ':' follows it in the line.
-[[gnu::noinline]] ParseError parse_minutes(const char* open, int64_t* duration) {
+[[gnu::noinline]] Duration parse_minutes(const char* open) {
     LineNumber minutes = integer_in_line(open + 1);
-    if (!minutes.end || *minutes.end != ':') return kBadMinutes;
+    if (!minutes.end || *minutes.end != ':') return Duration{kBadMinutes, 0};
     LineNumber seconds = integer_in_line(minutes.end + 1);
-    if (!seconds.end || *seconds.end != ']') return kBadSeconds;
-    *duration = int64_t{minutes.value} * 600 + int64_t{seconds.value} * 10;
-    return kParsed;
+    if (!seconds.end || *seconds.end != ']') return Duration{kBadSeconds, 0};
+    return Duration{kParsed, int64_t{minutes.value} * 600 + int64_t{seconds.value} * 10};
 }
 
 // True when a ':' stands in the n bytes at p: for the rest of most lines one block.
@@ -136,7 +142,7 @@ inline bool holds_colon(const char* p, int32_t n) {
 // anywhere in the line, else "[S.Ss]". Minutes right after the bracket with their ':' settle
 // the form without a search; one map of the digits after the bracket serves the first number
 // of either form, and the seconds when they start close enough.
-ParseError parse_duration(const char* open, const char* line_end, int64_t* duration) {
+Duration parse_duration(const char* open, const char* line_end) {
     const char* number = open + 1;
     uint32_t stops = digit_stops(number);
     uint32_t run = static_cast<uint32_t>(digit_run(stops));
@@ -145,17 +151,14 @@ ParseError parse_duration(const char* open, const char* line_end, int64_t* durat
         const char* at = minutes.end + 1;
         LineNumber seconds = run < 7 ? short_integer(at, stops >> (run + 1)) : LineNumber{};
         if (!seconds.end) seconds = integer_in_line(at);
-        if (!seconds.end || *seconds.end != ']') return kBadSeconds;
-        *duration = int64_t{minutes.value} * 600 + int64_t{seconds.value} * 10;
-        return kParsed;
+        if (!seconds.end || *seconds.end != ']') return Duration{kBadSeconds, 0};
+        return Duration{kParsed, int64_t{minutes.value} * 600 + int64_t{seconds.value} * 10};
     }
-    if (holds_colon(number, static_cast<int32_t>(line_end - number)))
-        return parse_minutes(open, duration);
+    if (holds_colon(number, static_cast<int32_t>(line_end - number))) return parse_minutes(open);
     LineNumber tenths = short_tenths(number, stops);
     if (!tenths.end) tenths = tenths_in_line(number);
-    if (!tenths.end || *tenths.end != 's') return kBadTenths;
-    *duration = tenths.value;
-    return kParsed;
+    if (!tenths.end || *tenths.end != 's') return Duration{kBadTenths, 0};
+    return Duration{kParsed, tenths.value};
 }
 
 // Where marker first stands from hint on, or -1: the way of a line whose keyword starts no
@@ -313,7 +316,9 @@ ParseError parse_event(const IndexedLine& line, ParsedEvent* event) {
     const char* bracket = marks.bracket;
     if (stands_before(bracket, at)) bracket = find_again(line, texts, at, true);
     if (!bracket) return kParsed;
-    return parse_duration(bracket, line.text + line.length, &event->duration);
+    Duration duration = parse_duration(bracket, line.text + line.length);
+    event->duration = duration.tenths;
+    return duration.code;
 }
 
 void parse_error_exit(ParseError code, uint64_t line_number, const char* raw) {
