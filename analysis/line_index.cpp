@@ -285,6 +285,7 @@ IndexedLine index_line(const char* text, int32_t length, LineIndex* index) {
 
 void walk_init(LineWalk* walk) {
     walk->indexed_refills = ~0u;
+    walk->ready_start = -1;
 }
 
 namespace {
@@ -310,6 +311,20 @@ void pass_marks(LineWalk* walk, int32_t from) {
     walk->next_mark = next;
 }
 
+// Ends the next line of the buffer now when it can be handed out in place, so that its
+// NUL's store is long done when the line's last bytes are read sixteen at a time, as the
+// parser and cleaning read them: a wide read of a byte just stored waits for the store.
+void end_next_line(LineWalk* walk, LineReader* reader) {
+    walk->ready_start = -1;
+    int32_t stop = next_stop(walk, reader);
+    int32_t ending = in_place_ending(reader, stop);
+    if (!ending) return;
+    end_in_place(reader, stop);
+    walk->ready_start = reader->cursor;
+    walk->ready_stop = stop;
+    walk->ready_ending = ending;
+}
+
 }  // namespace
 
 bool next_line(LineWalk* walk, LineReader* reader, LinePin* pin, IndexedLine* line,
@@ -325,18 +340,24 @@ bool next_line(LineWalk* walk, LineReader* reader, LinePin* pin, IndexedLine* li
         stops[reader->fill / kWordBits] |= MapWord{1} << reader->fill % kWordBits;
         walk->indexed_refills = reader->refills;
         walk->next_mark = 0;
+        walk->ready_start = -1;
         pass_marks(walk, reader->cursor);
     }
     int32_t start = reader->cursor;
     LineView view;
-    if (reader_next_line(reader, pin, next_stop(walk, reader), &view) != 0) return false;
+    if (walk->ready_start == start)
+        take_in_place(reader, walk->ready_stop, walk->ready_ending, &view);
+    else if (reader_next_line(reader, pin, next_stop(walk, reader), &view) != 0)
+        return false;
     *cut = view.cut;
     if (view.text == reader->assembled) {
+        walk->ready_start = -1;
         *line = index_line(view.text, view.length, &walk->assembled);
         // The marks of the bytes it was made from are of no more use.
         if (walk->indexed_refills == reader->refills) pass_marks(walk, reader->cursor);
         return true;
     }
+    end_next_line(walk, reader);
     // The marks of one line come together: the line's run ends at the first mark past it.
     const KeywordMark* marks = walk->marks + walk->next_mark;
     pass_marks(walk, start + view.length);

@@ -116,6 +116,9 @@ struct LineWalk {
     static constexpr int32_t kStride = (kReaderBufferSize + kSearchSlack) / kWordBits + 2;
     uint32_t indexed_refills;  // the reader's refills when the buffer was indexed
     int32_t next_mark;         // the first mark not yet handed out
+    // The next line of the buffer when it was ended a line ahead of its turn: its start (-1:
+    // none was), stop and line end's bytes.
+    int32_t ready_start, ready_stop, ready_ending;
     MapWord buffer[kMapCount * kStride];
     // The marks of the buffer, and one after them past every byte.
     KeywordMark marks[most_marks(kReaderBufferSize + kSearchSlack) + 1];

@@ -91,27 +91,40 @@ int32_t read_raw(HANDLE handle, void* destination, int32_t count);
 // kLineCut characters or more, or one the end of the buffer cuts.
 int32_t read_line_assembled(LineReader* reader, LinePin* pin, LineView* line);
 
-// Reads the next line as read_line(reader, ..., kLineSize) would, the line's text ending at
-// its first NUL. stop is the buffer offset of the first line stop at or after the cursor, or
-// the fill when there is none. A line that ends in LF or CR LF within kLineCut characters is
-// handed out in place (its line end becomes its NUL); any other is assembled. Returns 0 with
-// *line set, or -1 at end of input.
-inline int32_t reader_next_line(LineReader* reader, LinePin* pin, int32_t stop, LineView* line) {
-    char* start = reader->buffer + reader->cursor;
-    int32_t length = stop - reader->cursor;
-    if (stop >= reader->fill || length >= kLineCut) return read_line_assembled(reader, pin, line);
-    int32_t ending = 1;
-    if (start[length] == kDroppedByte) {
-        if (stop + 1 >= reader->fill || start[length + 1] != kLineEnd)
-            return read_line_assembled(reader, pin, line);
-        ending = 2;
-    } else if (start[length] != kLineEnd) {
-        return read_line_assembled(reader, pin, line);
-    }
-    start[length] = 0;
-    line->text = start;
-    line->length = length;
+// How the line from the cursor ends, stop being the buffer offset of the first line stop at
+// or after the cursor (the fill when there is none): when it ends in LF or CR LF within
+// kLineCut characters, the bytes of that line end (1 or 2), and it can be handed out in
+// place; else 0, and it must be assembled.
+inline int32_t in_place_ending(const LineReader* reader, int32_t stop) {
+    if (stop >= reader->fill || stop - reader->cursor >= kLineCut) return 0;
+    const char* end = reader->buffer + stop;
+    if (end[0] == kLineEnd) return 1;
+    if (end[0] == kDroppedByte && stop + 1 < reader->fill && end[1] == kLineEnd) return 2;
+    return 0;
+}
+
+// Ends a line that in_place_ending takes at stop: the first byte of its line end becomes its
+// NUL. A caller may do it while the line before is still in use, which never looks past its
+// own NUL.
+inline void end_in_place(LineReader* reader, int32_t stop) { reader->buffer[stop] = 0; }
+
+// Hands out the line from the cursor to stop in place, ended by end_in_place, with ending
+// bytes of line end (from in_place_ending) after it.
+inline void take_in_place(LineReader* reader, int32_t stop, int32_t ending, LineView* line) {
+    line->text = reader->buffer + reader->cursor;
+    line->length = stop - reader->cursor;
     line->cut = 0;
-    reader->cursor += length + ending;
+    reader->cursor = stop + ending;
+}
+
+// Reads the next line as read_line(reader, ..., kLineSize) would, the line's text ending at
+// its first NUL. stop is as for in_place_ending: a line it takes is handed out in place (its
+// line end becomes its NUL); any other is assembled. Returns 0 with *line set, or -1 at end
+// of input.
+inline int32_t reader_next_line(LineReader* reader, LinePin* pin, int32_t stop, LineView* line) {
+    int32_t ending = in_place_ending(reader, stop);
+    if (!ending) return read_line_assembled(reader, pin, line);
+    end_in_place(reader, stop);
+    take_in_place(reader, stop, ending, line);
     return 0;
 }

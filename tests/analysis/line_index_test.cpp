@@ -192,12 +192,20 @@ TEST(NextLine, HandsOutTheLinesReadLineReadsWithTheirKeywords) {
         int32_t cut = 0;
         std::vector<std::string> lines;
         size_t in_place = 0;
+        // The line before, while its buffer holds it: the walk ends the next line early, and
+        // must leave this one as it was handed out.
+        const char* before = nullptr;
+        uint32_t before_refills = 0;
         while (next_line(walk.get(), reader.get(), pin.get(), &line, &cut)) {
             std::string text(line.text, line.length);
             SCOPED_TRACE(testing::Message() << "line " << lines.size() + 1);
+            EXPECT_EQ(line.text[line.length], '\0');
+            if (before && reader->refills == before_refills) EXPECT_EQ(lines.back(), before);
             expect_same(searched(text), line.found);
             EXPECT_EQ(every_place(text), marked(line));
             in_place += line.text != reader->assembled;
+            before = line.text != reader->assembled ? line.text : nullptr;
+            before_refills = reader->refills;
             lines.push_back(text);
         }
         CloseHandle(handle);
