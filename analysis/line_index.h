@@ -130,6 +130,7 @@ void walk_init(LineWalk* walk);
 
 // The next line of reader, indexed and with its keywords found; *cut is 1 when the line had
 // more characters than fit and the rest comes as the next line. The reader keeps pin's line
-// across refills. Returns false at end of input.
+// across refills. The line after it in the buffer may already be ended (its NUL written):
+// nothing of the line handed out changes. Returns false at end of input.
 bool next_line(LineWalk* walk, LineReader* reader, LinePin* pin, IndexedLine* line,
                int32_t* cut);
