@@ -17,6 +17,7 @@ constexpr Pattern kPatterns[] = {
     {kPatternAKeyword, kCleanPatternALength, plain::kCleanPatternA},
     {kPatternBKeyword, kCleanPatternBLength, plain::kCleanPatternB},
 };
+constexpr int32_t kPatternCount = sizeof kPatterns / sizeof kPatterns[0];
 
 // The other keywords the index finds, which a cleaned line keeps: their plain texts, for the
 // check made when the program is compiled.
@@ -88,12 +89,15 @@ static_assert(kCleanPatternBLength >= kCleanPatternALength, "pattern A is the sh
 
 // The removals of raw, in order: the marks of the patterns, every occurrence of which the
 // index marked. Returns how many there are.
+static_assert(kPatterns[0].keyword == 0 && kPatterns[1].keyword == 1,
+              "the patterns' keywords come first, in the order of the patterns");
 int32_t find_removals(const IndexedLine& raw, Removal* removals) {
     int32_t count = 0;
-    for (int32_t m = 0; m < raw.mark_count; ++m)
-        for (const Pattern& pattern : kPatterns)
-            if (raw.marks[m].keyword == pattern.keyword)
-                removals[count++] = Removal{raw.marks[m].at - raw.at, pattern.length - 1};
+    for (int32_t m = 0; m < raw.mark_count; ++m) {
+        int32_t k = raw.marks[m].keyword;
+        if (k >= kPatternCount) continue;
+        removals[count++] = Removal{raw.marks[m].at - raw.at, kPatterns[k].length - 1};
+    }
     return count;
 }
 
