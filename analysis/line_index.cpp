@@ -180,7 +180,11 @@ int32_t mark_keywords(const char* bytes, int32_t n, const MapWord* anchors, Keyw
     static const Heads heads = prepare_heads();
     int32_t count = 0;
     for (int32_t w = 0; w * kWordBits < n; ++w) {
-        for (MapWord bits = anchors[w]; bits; bits &= bits - 1) {
+        MapWord bits = anchors[w];
+        // The bits from n on are left as they come, maybe from bytes indexed before: an anchor
+        // there would have its next byte read past the bytes' storage.
+        if ((w + 1) * kWordBits > n) bits &= (MapWord{1} << n % kWordBits) - 1;
+        for (; bits; bits &= bits - 1) {
             int32_t i = w * kWordBits + lowest_bit(bits);
             candidate_places[count] = i;
             count += kDispatch.first[static_cast<uint8_t>(bytes[i + 1])] != 0;

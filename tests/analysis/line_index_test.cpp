@@ -127,6 +127,28 @@ TEST(IndexLine, FindsTheFirstPlaceOfEveryKeyword) {
     }
 }
 
+// A short line indexed where a long one was: the anchor bits the long one left past the
+// short one's end must not send the index reading past the short one's storage, which here
+// ends right after its search slack (AddressSanitizer watches the byte after).
+TEST(IndexLine, ReadsNoFurtherThanTheSlackOfAShortLineIndexedAfterALongOne) {
+    auto index = std::make_unique<LineIndex>();
+    std::string long_line(1000, 'd');
+    for (size_t i = 0; i < long_line.size(); i += 2) long_line[i] = '(';
+    auto long_storage = std::make_unique<char[]>(kLineBufferSize);
+    std::memset(long_storage.get(), 0, kLineBufferSize);
+    long_line.copy(long_storage.get(), long_line.size());
+    index_line(long_storage.get(), static_cast<int32_t>(long_line.size()), index.get());
+    for (int32_t length : {0, 1, 2, 17, 40}) {
+        SCOPED_TRACE(length);
+        auto storage = std::make_unique<char[]>(length + 1 + kSearchSlack);
+        std::memset(storage.get(), 'x', length);
+        std::memset(storage.get() + length, 0, 1 + kSearchSlack);
+        IndexedLine line = index_line(storage.get(), length, index.get());
+        EXPECT_EQ(line.mark_count, 0);
+        EXPECT_EQ(line.found.present, 0u);
+    }
+}
+
 TEST(IndexLine, AgreesWithASearchOnRandomLines) {
     std::mt19937 engine(7);
     const std::string pieces[] = {"(", ")", " ", "d", ":", "Call", "Conf", " ended:", "(VIP)",
