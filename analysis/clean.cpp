@@ -87,10 +87,11 @@ struct Removal {
 constexpr int32_t kMostRemovals = kLineSize / (kCleanPatternALength - 1) + 1;
 static_assert(kCleanPatternBLength >= kCleanPatternALength, "pattern A is the shorter");
 
-// The removals of raw, in order: the marks of the patterns, every occurrence of which the
-// index marked. Returns how many there are.
 static_assert(kPatterns[0].keyword == 0 && kPatterns[1].keyword == 1,
               "the patterns' keywords come first, in the order of the patterns");
+
+// The removals of raw, in order: the marks of the patterns, every occurrence of which the
+// index marked. Returns how many there are.
 int32_t find_removals(const IndexedLine& raw, Removal* removals) {
     int32_t count = 0;
     for (int32_t m = 0; m < raw.mark_count; ++m) {
