@@ -175,7 +175,7 @@ int32_t candidate_places[kReaderBufferSize + kSearchSlack];
 // that of the places; returns the number of marks. Most anchor bytes start no keyword: the
 // byte after each rules them out with one look-up. That look-up only counts a place in or
 // not, without a branch, as which way it goes cannot be foreseen; the few candidates are
-// compared after, most with one comparison of their head.
+// compared after, each with its two heads.
 int32_t mark_keywords(const char* bytes, int32_t n, const MapWord* anchors, KeywordMark* marks) {
     static const Heads heads = prepare_heads();
     int32_t count = 0;

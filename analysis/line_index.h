@@ -53,8 +53,9 @@ constexpr int32_t most_marks(int32_t n) { return n / kLeastMarkSpacing + 1; }
 
 // Builds the maps of bytes[0..n) into words, map m at words + m * stride (stride words each,
 // room for n bits and two words more), and the mark of every keyword that starts there into
-// marks (room for most_marks(n)) in the order of their places. Returns the number of marks. Reads up to fifteen bytes past n. The bits from
-// n on are left as they come: every reader of a map bounds what it reads.
+// marks (room for most_marks(n)) in the order of their places. Returns the number of marks.
+// Reads up to kSearchSlack bytes past n, as line storage has. The bits from n on are left as
+// they come: every reader of a map bounds what it reads.
 int32_t index_bytes(const char* bytes, int32_t n, MapWord* words, int32_t stride,
                     KeywordMark* marks);
 
@@ -82,15 +83,6 @@ inline int32_t lowest_bit(MapWord bits) {
         return __builtin_ctzll(bits);
     else
         return __builtin_ctz(static_cast<uint32_t>(bits));
-}
-
-// Bits [from, from + kWordBits) of a map, the bit for from lowest. A map has a word to spare
-// after its last.
-inline MapWord bits_from(const MapWord* map, int32_t from) {
-    uint32_t word = static_cast<uint32_t>(from) / kWordBits;
-    uint32_t shift = static_cast<uint32_t>(from) % kWordBits;
-    // Two shifts, so that a shift of 0 takes nothing from the next word.
-    return map[word] >> shift | (map[word + 1] << 1) << (kWordBits - 1 - shift);
 }
 
 // Words of each map over a line's storage, with a word to spare.
