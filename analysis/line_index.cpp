@@ -67,7 +67,7 @@ constexpr Dispatch make_dispatch() {
 constexpr Dispatch kDispatch = make_dispatch();
 
 // Each keyword's bytes as two sixteen-byte halves, made ready on first use: a candidate costs
-// two comparisons of two words, without a call.
+// a comparison of two words, and one more for a keyword longer than a half, without a call.
 constexpr int32_t kHeadSize = 16;
 constexpr bool keywords_fit_heads() {
     for (const KeywordForm& k : kKeywords)
@@ -98,7 +98,10 @@ static_assert(kLineStops[0] <= kLargestStop && kLineStops[1] <= kLargestStop &&
                   kLineStops[2] <= kLargestStop,
               "every line stop is marked");
 
-bool is_line_stop(char c) { return c == kLineStops[0] || c == kLineStops[1] || c == kLineStops[2]; }
+// Whether a byte marked as a stop is a line stop: one bit test.
+static_assert(kLargestStop < 32, "a marked byte's bit lies in one 32-bit word");
+constexpr uint32_t kLineStopBits = 1u << kLineStops[0] | 1u << kLineStops[1] | 1u << kLineStops[2];
+bool is_line_stop(char c) { return kLineStopBits >> static_cast<uint8_t>(c) & 1; }
 
 __m128i load(const char* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 
@@ -198,7 +201,8 @@ int32_t mark_keywords(const char* bytes, int32_t n, const MapWord* anchors, Keyw
             int32_t k = next - 1;
             int32_t start = i - kKeywords[k].anchor;
             if (start < 0 || start + kKeywords[k].length > n) continue;
-            if (!starts_with_short(bytes + start, heads.head[k][0]) ||
+            if (!starts_with_short(bytes + start, heads.head[k][0])) continue;
+            if (kKeywords[k].length > kHeadSize &&
                 !starts_with_short(bytes + start + kHeadSize, heads.head[k][1]))
                 continue;
             marks[found++] = KeywordMark{start, k};
