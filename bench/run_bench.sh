@@ -13,7 +13,8 @@
 # program and the fastest is shown; the all-identifiers log is timed best of 5. BENCH_BASE
 # names the root of another checkout whose builds are timed in the same run, each of its
 # runs right after the same run of this one, so that the machine's drift touches both alike;
-# the last column is then this build's speed over that one's. BENCH_CALLGRIND=0 skips the
+# the last column is then this build's speed over that one's, of the fastest runs and as
+# the median of the pairs of runs. BENCH_CALLGRIND=0 skips the
 # instruction counts. A build that is missing (build/native/logtally, build/win32/logtally.exe)
 # is skipped with a note.
 set -euo pipefail
@@ -55,7 +56,10 @@ timed() {
 }
 
 # best_pair N A -- B: the fastest of N runs of command A and of command B, run in turn;
-# prints "A-seconds A-KiB B-seconds B-KiB". Without B, only A's two figures.
+# prints "A-seconds A-KiB B-seconds B-KiB RATIO", RATIO being the median over the N pairs of
+# B's time over A's: runs next to each other share the machine's state of the moment, so
+# the median of their ratios drifts less than the ratio of the two fastest. Without B, only
+# A's two figures.
 best_pair() {
   local n=$1 a=() b=() i
   shift
@@ -67,7 +71,12 @@ best_pair() {
     [ ${#b[@]} -gt 0 ] && timed "${b[@]}" >> "$dir/runs.b"
   done
   printf '%s' "$(sort -n "$dir/runs.a" | head -1)"
-  [ ${#b[@]} -gt 0 ] && printf ' %s' "$(sort -n "$dir/runs.b" | head -1)"
+  if [ ${#b[@]} -gt 0 ]; then
+    printf ' %s ' "$(sort -n "$dir/runs.b" | head -1)"
+    paste -d ' ' "$dir/runs.a" "$dir/runs.b" | awk '{ print $3 / ($1 > 0 ? $1 : 0.001) }' |
+      sort -g | awk '{ r[NR] = $1 }
+        END { printf "%.3f", NR % 2 ? r[(NR + 1) / 2] : (r[NR / 2] + r[NR / 2 + 1]) / 2 }'
+  fi
   echo
   rm -f "$dir/runs.a" "$dir/runs.b"
 }
@@ -85,13 +94,14 @@ if have "$win32" && command -v wine > /dev/null; then
   have_wine=1
 fi
 
-# row LABEL SECONDS KIB BYTES WC_SECONDS [BASE_SECONDS]: time, MB/s, speed as a share of
-# wc -l's, peak RSS, and the speed over the base build's.
+# row LABEL SECONDS KIB BYTES WC_SECONDS [BASE_SECONDS PAIRS_RATIO]: time, MB/s, speed as a
+# share of wc -l's, peak RSS, and the speed over the base build's: of the fastest runs, and
+# the median of the runs taken in pairs.
 row() {
-  awk -v l="$1" -v s="$2" -v k="$3" -v b="$4" -v w="$5" -v o="${6:-0}" 'BEGIN {
+  awk -v l="$1" -v s="$2" -v k="$3" -v b="$4" -v w="$5" -v o="${6:-0}" -v p="${7:-0}" 'BEGIN {
     if (s <= 0) s = 0.001
     printf "  %-22s %9.3f %10.1f %9.3f %8d KiB", l, s, b / 1e6 / s, w / s, k
-    if (o > 0) printf "   x%.2f", o / s
+    if (o > 0) printf "   x%.2f (pairs x%.2f)", o / s, p
     printf "\n" }'
 }
 
@@ -100,8 +110,9 @@ row() {
 program() {
   local label=$1 log=$2 bytes=$3 wc_s=$4 exe=$5 base_exe=$6 runner=${7:-} s kib bs bkib
   if have "$base_exe"; then
-    read -r s kib bs bkib < <(best_pair "$runs" $runner "$exe" "$log" -- $runner "$base_exe" "$log")
-    row "$label" "$s" "$kib" "$bytes" "$wc_s" "$bs"
+    read -r s kib bs bkib pairs < <(best_pair "$runs" $runner "$exe" "$log" -- \
+      $runner "$base_exe" "$log")
+    row "$label" "$s" "$kib" "$bytes" "$wc_s" "$bs" "$pairs"
     row "$label (base)" "$bs" "$bkib" "$bytes" "$wc_s"
   else
     read -r s kib < <(best_pair "$runs" $runner "$exe" "$log")
