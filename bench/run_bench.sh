@@ -14,9 +14,8 @@
 # names the root of another checkout whose builds are timed in the same run, each of its
 # runs right after the same run of this one, so that the machine's drift touches both alike;
 # the last column is then this build's speed over that one's, of the fastest runs and as
-# the median of the pairs of runs. BENCH_CALLGRIND=0 skips the
-# instruction counts. A build that is missing (build/native/logtally, build/win32/logtally.exe)
-# is skipped with a note.
+# the median of the pairs of runs. BENCH_CALLGRIND=0 skips the instruction counts. A build
+# that is missing (build/native/logtally, build/win32/logtally.exe) is skipped with a note.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 size_mib=${1:-1024}
