@@ -107,7 +107,7 @@ row() {
 # program LABEL LOG BYTES WC_SECONDS PROGRAM BASE_PROGRAM [WINE]: the rows of one program and
 # of its base build, timed in turn.
 program() {
-  local label=$1 log=$2 bytes=$3 wc_s=$4 exe=$5 base_exe=$6 runner=${7:-} s kib bs bkib
+  local label=$1 log=$2 bytes=$3 wc_s=$4 exe=$5 base_exe=$6 runner=${7:-} s kib bs bkib pairs
   if have "$base_exe"; then
     read -r s kib bs bkib pairs < <(best_pair "$runs" $runner "$exe" "$log" -- \
       $runner "$base_exe" "$log")
