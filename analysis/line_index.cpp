@@ -359,7 +359,6 @@ bool next_line(LineWalk* walk, LineReader* reader, LinePin* pin, IndexedLine* li
         return false;
     *cut = view.cut;
     if (view.text == reader->assembled) {
-        walk->ready_start = -1;
         *line = index_line(view.text, view.length, &walk->assembled);
         // The marks of the bytes it was made from are of no more use.
         if (walk->indexed_refills == reader->refills) pass_marks(walk, reader->cursor);

@@ -109,7 +109,8 @@ struct LineWalk {
     uint32_t indexed_refills;  // the reader's refills when the buffer was indexed
     int32_t next_mark;         // the first mark not yet handed out
     // The next line of the buffer when it was ended a line ahead of its turn: its start (-1:
-    // none was), stop and line end's bytes.
+    // none was), stop and line end's bytes. Set anew for each line handed out in place, and
+    // dropped when the buffer is indexed anew; an assembled line follows none that was set.
     int32_t ready_start, ready_stop, ready_ending;
     MapWord buffer[kMapCount * kStride];
     // The marks of the buffer, and one after them past every byte.
